@@ -1,0 +1,121 @@
+#include "FakeClock.h"
+#include "QtWidgets.h"
+#include "forms/Form1/Form1.h"
+#include "platform/DetectWinVersion.h"
+#include "platform/RecordingPlatform.h"
+
+#include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Form1Load : public testing::Test {
+protected:
+    FakeClock clock;
+    platform::RecordingPlatform system;
+
+    std::unique_ptr<Form1> load(tk::TimeOfDay now) {
+        clock.now = now;
+        return std::make_unique<Form1>(clock, system);
+    }
+};
+
+TEST_F(Form1Load, FillsTheFieldsFromTheTimeOfDayAndSelectsTheHours) {
+    const auto form = load({7, 5, 9});
+    EXPECT_EQ(form->txtTime(0).text(), "07");
+    EXPECT_EQ(form->txtTime(1).text(), "05");
+    EXPECT_EQ(form->txtTime(2).text(), "09");
+    EXPECT_EQ(form->txtTime(0).selStart(), 0);
+    EXPECT_EQ(form->txtTime(0).selLength(), 2);
+    EXPECT_FALSE(form->CountingDown);
+}
+
+TEST_F(Form1Load, KeepsTheEdgesOfTheDay) {
+    auto form = load({23, 59, 59});
+    EXPECT_EQ(form->txtTime(0).text() + form->txtTime(1).text() + form->txtTime(2).text(), "235959");
+    form = load({0, 0, 0});
+    EXPECT_EQ(form->txtTime(0).text() + form->txtTime(1).text() + form->txtTime(2).text(), "000000");
+}
+
+TEST_F(Form1Load, WritesTheVersionLineIntoTheHiddenFrame1) {
+    system.version = platform::VersionNumbers{5, 1};
+    auto form = load({12, 0, 0});
+    EXPECT_EQ(Module1::WinVersion, "5.1  Windows XP");
+    EXPECT_EQ(form->Frame1().caption(), "Shutdown v1.3.0 - Windows version 5.1  Windows XP");
+
+    system.version = std::nullopt;
+    form = load({12, 0, 0});
+    EXPECT_EQ(form->Frame1().caption(),
+              "Shutdown v1.3.0 - Windows version Err detecting windows version");
+
+    // Frame1 lies below the client area, so it is never seen.
+    form->Show();
+    QWidget* window = topLevel("Form1");
+    QWidget* frame = widget("Form1", "Frame1");
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_GE(frame->geometry().top(), window->height());
+}
+
+TEST_F(Form1Load, ShowsTheReadyLook) {
+    auto form = load({22, 10, 41});
+    form->Show();
+    tk::Window& w = form->window();
+    EXPECT_EQ(w.caption().rfind("Nodrell v1.3", 0), 0u);
+
+    EXPECT_EQ(form->Command1(0).caption(), "Start  Countdown");
+    EXPECT_TRUE(form->Command1(0).enabled());
+    EXPECT_EQ(form->Command1(1).caption(), "Stop  Countdown");
+    EXPECT_FALSE(form->Command1(1).enabled());
+    EXPECT_EQ(w.button("Command2").caption(), "Close");
+    EXPECT_EQ(w.button("Command3").caption(), "About");
+
+    EXPECT_EQ(form->lblKlok().caption(), "00:00:00");
+    EXPECT_EQ(form->lblCountDown().caption(), "00:00:00");
+    EXPECT_EQ(form->lblKlok().backColor(), 0x00C0FFFFu);
+    EXPECT_EQ(form->lblKlok().foreColor(), 0x000000FFu);
+    EXPECT_EQ(form->lblCountDown().backColor(), tk::ButtonFace);
+    EXPECT_EQ(w.label("Label2").caption(), "System        Time:");
+    EXPECT_EQ(w.label("Label3").caption(), "Time left:");
+    EXPECT_EQ(w.label("Label4").caption(), "Time to shutdown your computer");
+    EXPECT_EQ(w.label("Label1").caption(), "Shutdown time:        :h         :m        :s");
+
+    const char* tips[] = {"hours", "minutes", "seconds"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(form->txtTime(i).toolTip(), tips[i]);
+        EXPECT_EQ(form->txtTime(i).maxLength(), 2);
+        EXPECT_TRUE(form->txtTime(i).enabled());
+    }
+    EXPECT_EQ(w.timer("Timer1").interval(), 250);
+    EXPECT_TRUE(w.timer("Timer1").enabled());
+
+    QWidget* window = topLevel("Form1");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->width(), 317);
+    EXPECT_EQ(window->height(), 238);
+    // The hours field sits inside Picture1 at 1200, 300 twips.
+    QWidget* hours = widget("Form1", "txtTime(0)");
+    ASSERT_NE(hours, nullptr);
+    EXPECT_EQ(hours->parentWidget()->objectName(), "Picture1");
+    EXPECT_EQ(hours->geometry(), QRect(80, 20, 21, 21));
+}
+
+TEST_F(Form1Load, TabWalksTheEnabledControlsInTheirOrder) {
+    auto form = load({8, 0, 0});
+    form->Show();
+    ASSERT_TRUE(waitActive("Form1"));
+    QWidget* close = widget("Form1", "Command2");
+    ASSERT_NE(close, nullptr);
+    close->setFocus();
+    QStringList visited;
+    for (int i = 0; i < 7; ++i) {
+        visited << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    // Stop is disabled and passed over; the fields come seconds first.
+    EXPECT_EQ(visited, (QStringList{"Command2", "Command3", "Command1(0)", "txtTime(2)",
+                                    "txtTime(1)", "txtTime(0)", "Command2"}));
+}
+
+} // namespace

@@ -1,0 +1,9 @@
+#include "toolkit/Program.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    tk::Application application(argc, argv);
+    return RUN_ALL_TESTS();
+}

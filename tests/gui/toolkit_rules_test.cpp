@@ -1,0 +1,139 @@
+#include "QtWidgets.h"
+#include "toolkit/Program.h"
+#include "toolkit/Window.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace {
+
+using tk::ControlSpec;
+using tk::Kind;
+
+const tk::WindowSpec Probe{.name = "Probe", .caption = "Probe", .clientWidth = 3000,
+                           .clientHeight = 1500, .font = tk::Font{.face = "Verdana"}};
+const std::array ProbeControls{
+    ControlSpec{.kind = Kind::TextBox, .name = "txtA", .left = 120, .top = 120, .width = 600,
+                .height = 315, .maxLength = 2, .tabIndex = 0},
+    ControlSpec{.kind = Kind::TextBox, .name = "txtB", .left = 900, .top = 120, .width = 600,
+                .height = 315, .maxLength = 2, .tabIndex = 1},
+    ControlSpec{.kind = Kind::Timer, .name = "Ticker", .interval = 20},
+};
+
+class ToolkitRules : public testing::Test {
+protected:
+    std::unique_ptr<tk::Window> window = tk::createWindow(Probe, ProbeControls);
+    tk::TextBox& a = window->textBox("txtA");
+    tk::TextBox& b = window->textBox("txtB");
+};
+
+TEST_F(ToolkitRules, EveryCodeWriteRunsTheChangeHandlerOnceBeforeReturning) {
+    std::vector<std::string> seen;
+    a.onChange = [&] { seen.push_back(a.text()); };
+
+    a.setText("12");
+    ASSERT_EQ(seen, std::vector<std::string>{"12"});
+    a.setText("12"); // unchanged text: still one change
+    EXPECT_EQ(seen, (std::vector<std::string>{"12", "12"}));
+    a.setText("");
+    EXPECT_EQ(seen, (std::vector<std::string>{"12", "12", ""}));
+}
+
+TEST_F(ToolkitRules, CodeMayWriteBeyondTheTypingLimitButTheUserMayNot) {
+    a.setText("0 5");
+    EXPECT_EQ(a.text(), "0 5");
+    EXPECT_EQ(a.maxLength(), 2);
+
+    window->show();
+    ASSERT_TRUE(waitActive("Probe"));
+    int changes = 0;
+    b.onChange = [&] { ++changes; };
+    b.setText("");
+    changes = 0;
+    b.setFocus();
+    auto* edit = qobject_cast<QLineEdit*>(widget("Probe", "txtB"));
+    ASSERT_NE(edit, nullptr);
+    QTest::keyClicks(edit, "789");
+    EXPECT_EQ(b.text(), "78");
+    EXPECT_EQ(changes, 2); // one change per accepted keystroke
+}
+
+TEST_F(ToolkitRules, WritingAFieldResetsTheSelectionBeforeItsHandlerRuns) {
+    a.setText("34");
+    a.setSelStart(1);
+    a.setSelLength(1);
+    a.onChange = [&] {
+        EXPECT_EQ(a.selStart(), 0);
+        EXPECT_EQ(a.selLength(), 0);
+        a.setSelLength(2);
+    };
+    a.setText("56");
+    EXPECT_EQ(a.selStart(), 0);
+    EXPECT_EQ(a.selLength(), 2);
+}
+
+TEST_F(ToolkitRules, HandlersNestInsideTheWriteAndTheFocusMove) {
+    window->show();
+    ASSERT_TRUE(waitActive("Probe"));
+    std::vector<std::string> order;
+    b.onChange = [&] { order.push_back("b changed"); };
+    a.onChange = [&] {
+        order.push_back("a changed");
+        b.setText("1");
+        order.push_back("a done");
+    };
+    b.onGotFocus = [&] {
+        order.push_back("b focused");
+        a.setText("9");
+        order.push_back("b done");
+    };
+
+    b.setFocus();
+    order.push_back("focus returned");
+    EXPECT_EQ(order, (std::vector<std::string>{"b focused", "a changed", "b changed", "a done",
+                                               "b done", "focus returned"}));
+    EXPECT_TRUE(b.hasFocus());
+}
+
+TEST_F(ToolkitRules, AModalBoxKeepsTheTicksComing) {
+    int ticks = 0;
+    bool boxOpen = false;
+    int ticksWhileOpen = 0;
+    window->timer("Ticker").onTick = [&] {
+        ++ticks;
+        if (boxOpen) ++ticksWhileOpen;
+    };
+    BoxSeen seen;
+    closeNextBox(seen, 300);
+    boxOpen = true;
+    tk::msgBox("Not a valid time.", "Invallid time value", tk::MsgIcon::Warning);
+    boxOpen = false;
+
+    EXPECT_EQ(seen.text, "Not a valid time.");
+    EXPECT_EQ(seen.title, "Invallid time value");
+    EXPECT_TRUE(seen.warning);
+    EXPECT_GE(ticksWhileOpen, 5); // 300 ms at 20 ms a tick, with room for a slow machine
+    EXPECT_EQ(ticks, ticksWhileOpen);
+}
+
+TEST_F(ToolkitRules, DisabledFieldsTakeNoFocus) {
+    window->show();
+    ASSERT_TRUE(waitActive("Probe"));
+    a.setFocus();
+    ASSERT_TRUE(a.hasFocus());
+    b.setEnabled(false);
+    int focused = 0;
+    b.onGotFocus = [&] { ++focused; };
+    b.setFocus();
+    EXPECT_FALSE(b.hasFocus());
+    QTest::keyClick(qobject_cast<QLineEdit*>(widget("Probe", "txtA")), Qt::Key_Tab);
+    EXPECT_FALSE(b.hasFocus());
+    EXPECT_EQ(focused, 0);
+}
+
+} // namespace

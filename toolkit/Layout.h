@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Color.h"
+
+#include <optional>
+#include <string_view>
+
+namespace tk {
+
+struct Font {
+    std::string_view face;
+    double points = 8.25;
+    bool bold = false;
+    bool underline = false;
+};
+
+enum class Kind { Label, TextBox, Button, PictureBox, Image, Line, Timer };
+enum class Align { Left, Center, Right };
+enum class WindowBorder { FixedSingle, FixedDialog };
+
+// One control of a window's layout. Rows are listed from front to back: where two controls
+// overlap, the earlier row lies in front. Controls that take the focus are listed in their
+// tab order, which both back ends follow.
+struct ControlSpec {
+    Kind kind;
+    std::string_view name;
+    int index = -1;                 // member index within a control array, -1 for none
+    std::string_view container{};   // name of the holding picture box; empty for the window
+    std::string_view caption{};     // caption of a label or button, text of a text box
+    int left = 0, top = 0, width = 0, height = 0; // twips; a line's x1, y1, x2, y2
+    std::optional<Font> font{};     // the window's font when absent
+    std::optional<Color> foreColor{};
+    std::optional<Color> backColor{};
+    bool transparent = false;       // label drawn without its own background
+    bool border = false;            // single sunken border
+    Align align = Align::Left;
+    bool autoSize = false;          // label sized to fit its caption
+    std::string_view toolTip{};
+    int maxLength = 0;              // text box: characters the user may type, 0 for no limit
+    bool enabled = true;
+    int tabIndex = -1;              // place in the tab order, -1 for none
+    bool isDefault = false;         // button pressed by Enter
+    bool isCancel = false;          // button pressed by Escape
+    int lineWidth = 1;              // line width in pixels
+    int interval = 0;               // timer interval in milliseconds
+    bool timerEnabled = true;
+};
+
+struct Point {
+    int x = 0, y = 0;
+};
+
+struct WindowSpec {
+    std::string_view name;
+    std::string_view caption;
+    int clientWidth = 0, clientHeight = 0; // twips
+    WindowBorder border = WindowBorder::FixedSingle;
+    bool minButton = false;
+    bool maxButton = false;
+    Font font;
+    Color backColor = ButtonFace;
+    std::optional<Point> position{}; // twips from the screen's top left; absent: system default
+};
+
+} // namespace tk
