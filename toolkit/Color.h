@@ -12,10 +12,20 @@ constexpr Color SystemColorFlag = 0x80000000u;
 constexpr Color ButtonFace = 0x8000000Fu;
 constexpr Color Shadow3D = 0x80000010u;
 
-constexpr bool isSystemColor(Color c) { return (c & SystemColorFlag) != 0; }
-constexpr int systemColorIndex(Color c) { return static_cast<int>(c & 0xFFu); }
-constexpr int red(Color c) { return static_cast<int>(c & 0xFFu); }
-constexpr int green(Color c) { return static_cast<int>((c >> 8) & 0xFFu); }
-constexpr int blue(Color c) { return static_cast<int>((c >> 16) & 0xFFu); }
+constexpr bool isSystemColor(Color c) {
+    return (c & SystemColorFlag) != 0;
+}
+constexpr int systemColorIndex(Color c) {
+    return static_cast<int>(c & 0xFFu);
+}
+constexpr int red(Color c) {
+    return static_cast<int>(c & 0xFFu);
+}
+constexpr int green(Color c) {
+    return static_cast<int>((c >> 8) & 0xFFu);
+}
+constexpr int blue(Color c) {
+    return static_cast<int>((c >> 16) & 0xFFu);
+}
 
 } // namespace tk

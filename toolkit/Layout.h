@@ -24,25 +24,25 @@ enum class WindowBorder { FixedSingle, FixedDialog };
 struct ControlSpec {
     Kind kind;
     std::string_view name;
-    int index = -1;                 // member index within a control array, -1 for none
-    std::string_view container{};   // name of the holding picture box; empty for the window
-    std::string_view caption{};     // caption of a label or button, text of a text box
+    int index = -1;               // member index within a control array, -1 for none
+    std::string_view container{}; // name of the holding picture box; empty for the window
+    std::string_view caption{};   // caption of a label or button, text of a text box
     int left = 0, top = 0, width = 0, height = 0; // twips; a line's x1, y1, x2, y2
-    std::optional<Font> font{};     // the window's font when absent
+    std::optional<Font> font{};                   // the window's font when absent
     std::optional<Color> foreColor{};
     std::optional<Color> backColor{};
-    bool transparent = false;       // label drawn without its own background
-    bool border = false;            // single sunken border
+    bool transparent = false; // label drawn without its own background
+    bool border = false;      // single sunken border
     Align align = Align::Left;
-    bool autoSize = false;          // label sized to fit its caption
+    bool autoSize = false; // label sized to fit its caption
     std::string_view toolTip{};
-    int maxLength = 0;              // text box: characters the user may type, 0 for no limit
+    int maxLength = 0; // text box: characters the user may type, 0 for no limit
     bool enabled = true;
-    int tabIndex = -1;              // place in the tab order, -1 for none
-    bool isDefault = false;         // button pressed by Enter
-    bool isCancel = false;          // button pressed by Escape
-    int lineWidth = 1;              // line width in pixels
-    int interval = 0;               // timer interval in milliseconds
+    int tabIndex = -1;      // place in the tab order, -1 for none
+    bool isDefault = false; // button pressed by Enter
+    bool isCancel = false;  // button pressed by Escape
+    int lineWidth = 1;      // line width in pixels
+    int interval = 0;       // timer interval in milliseconds
     bool timerEnabled = true;
 };
 

@@ -1,14 +1,43 @@
 #include "Form1.h"
 
+#include "FieldText.h"
 #include "Form1Layout.h"
+#include "ShutdownRoute.h"
+#include "TimeLeft.h"
 #include "TimeText.h"
 #include "VersionLine.h"
 #include "app/Project.h"
 #include "platform/DetectWinVersion.h"
+#include "toolkit/Program.h"
+
+namespace {
+
+constexpr tk::Color CountingGreen = 65280;
+constexpr tk::Color CountingRed = 255;
+constexpr std::string_view ZeroTime = "00:00:00";
+
+} // namespace
 
 Form1::Form1(tk::Clock& clock, platform::Platform& system)
     : clock_(clock), system_(system), window_(tk::createWindow(form1::Window, form1::Controls())) {
+    window_->timer("Timer1").onTick = [this] { Timer1_Timer(); };
+    for (int i = 0; i < 2; ++i)
+        Command1(i).onClick = [this, i] { Command1_Click(i); };
+    Command2().onClick = [this] { Command2_Click(); };
+    for (int i = 0; i < 3; ++i) {
+        tk::TextBox& field = txtTime(i);
+        field.onChange = [this, i] { txtTime_Change(i); };
+        field.onGotFocus = [this, i] { txtTime_GotFocus(i); };
+        field.onKeyPress = [this, i](int& keyAscii) { txtTime_KeyPress(i, keyAscii); };
+        field.onKeyUp = [this, i](int keyCode, int) { txtTime_KeyUp(i, keyCode); };
+        field.onMouseUp = [this, i](int, int, int, int) { txtTime_MouseUp(i); };
+    }
     Form_Load();
+}
+
+void Form1::Show() {
+    window_->show();
+    txtTime(0).setFocus();
 }
 
 void Form1::Form_Load() {
@@ -18,9 +47,111 @@ void Form1::Form_Load() {
     txtTime(2).setText(now.substr(6, 2));
 
     Module1::DetectWinVersion(system_);
-    Frame1().setCaption(form1::VersionLine(project::Major, project::Minor, project::Revision,
-                                           Module1::WinVersion));
+    Frame1().setCaption(
+        form1::VersionLine(project::Major, project::Minor, project::Revision, Module1::WinVersion));
 
     // Writing the text left the selection at the start of the field.
     txtTime(0).setSelLength(2);
+}
+
+void Form1::Timer1_Timer() {
+    lblKlok().setCaption(form1::FormatTime(clock_.timeOfDay()));
+    if (!CountingDown) return;
+
+    const tk::TimeOfDay now = clock_.timeOfDay();
+    lblCountDown().setBackColor(CountingGreen);
+    lblCountDown().setCaption(
+        form1::TimeLeftText(txtTime(0).text(), txtTime(1).text(), txtTime(2).text(), now));
+    if (lblCountDown().caption() == ZeroTime) ShutDownPC();
+}
+
+void Form1::ShutDownPC() {
+    tk::doEvents();
+    if (form1::RouteFor(Module1::WinVersion) == form1::ShutdownRoute::Command)
+        system_.startShutdownCommand(form1::ShutdownCommandLine, form1::ShowMinimized);
+    else
+        system_.exitWindows(form1::ShutdownAndForce, form1::AnyReason);
+}
+
+void Form1::Command1_Click(int index) {
+    if (index == 0)
+        StartCountdown();
+    else
+        StopCountdown();
+}
+
+void Form1::StartCountdown() {
+    for (int i = 0; i < 3; ++i)
+        PadWithLeadingZero(i);
+
+    const std::string target =
+        txtTime(0).text() + ":" + txtTime(1).text() + ":" + txtTime(2).text();
+    if (target == ZeroTime) {
+        tk::msgBox("No shutdown time entered.", "Enter shutdown time", tk::MsgIcon::Warning);
+        txtTime(0).setFocus();
+        return;
+    }
+
+    CountingDown = true;
+    for (int i = 0; i < 3; ++i)
+        txtTime(i).setEnabled(false);
+    Command1(1).setEnabled(true);
+    Command1(0).setEnabled(false);
+    Command1(0).setCaption("Counting down...");
+    Command1(0).setBackColor(CountingRed);
+}
+
+void Form1::StopCountdown() {
+    CountingDown = false;
+    Command1(1).setEnabled(false);
+    Command1(0).setEnabled(true);
+    for (int i = 0; i < 3; ++i)
+        txtTime(i).setEnabled(true);
+    Command1(0).setCaption("Start Countdown");
+    Command1(0).setBackColor(tk::ButtonFace);
+    lblCountDown().setBackColor(tk::ButtonFace);
+}
+
+void Form1::Command2_Click() {
+    tk::endProgram();
+}
+
+void Form1::txtTime_Change(int index) {
+    CountingDown = false;
+    const bool valid = form1::InRange(txtTime(0).text(), form1::HoursLimit) &&
+                       form1::InRange(txtTime(1).text(), form1::MinutesLimit) &&
+                       form1::InRange(txtTime(2).text(), form1::SecondsLimit);
+    if (valid) return;
+
+    tk::msgBox("Not a valid time.", "Invallid time value", tk::MsgIcon::Warning);
+    txtTime(index).setFocus();
+    SelectWholeField(index);
+}
+
+void Form1::txtTime_GotFocus(int index) {
+    for (int i = 0; i < 3; ++i)
+        PadWithLeadingZero(i);
+    SelectWholeField(index);
+}
+
+void Form1::txtTime_KeyPress(int, int& keyAscii) {
+    if (keyAscii == tk::KeyReturn) keyAscii = 0;
+}
+
+void Form1::txtTime_KeyUp(int index, int keyCode) {
+    if (keyCode == tk::KeyReturn) txtTime((index + 1) % 3).setFocus();
+}
+
+void Form1::txtTime_MouseUp(int index) {
+    if (txtTime(index).selLength() != 2) SelectWholeField(index);
+}
+
+void Form1::PadWithLeadingZero(int index) {
+    if (const auto padded = form1::WithLeadingZero(txtTime(index).text()))
+        txtTime(index).setText(*padded);
+}
+
+void Form1::SelectWholeField(int index) {
+    txtTime(index).setSelStart(0);
+    txtTime(index).setSelLength(2);
 }

@@ -8,11 +8,12 @@
 
 // The countdown window, the program's main window.
 class Form1 {
-public:
+  public:
     // Creates the window with its controls and runs its load handling; not shown yet.
     Form1(tk::Clock& clock, platform::Platform& system);
 
-    void Show() { window_->show(); }
+    // Shows the window with the focus on the hours, ready for typing.
+    void Show();
     tk::Window& window() { return *window_; }
 
     tk::TextBox& txtTime(int index) { return window_->textBox("txtTime", index); }
@@ -20,11 +21,27 @@ public:
     tk::Label& lblCountDown() { return window_->label("lblCountDown"); }
     tk::Label& Frame1() { return window_->label("Frame1"); }
     tk::Button& Command1(int index) { return window_->button("Command1", index); }
+    tk::Button& Command2() { return window_->button("Command2"); }
+    tk::Button& Command3() { return window_->button("Command3"); }
 
     bool CountingDown = false;
 
-private:
+    void ShutDownPC();
+
+  private:
     void Form_Load();
+    void Timer1_Timer();
+    void Command1_Click(int index);
+    void StartCountdown();
+    void StopCountdown();
+    void Command2_Click();
+    void txtTime_Change(int index);
+    void txtTime_GotFocus(int index);
+    void txtTime_KeyPress(int index, int& keyAscii);
+    void txtTime_KeyUp(int index, int keyCode);
+    void txtTime_MouseUp(int index);
+    void PadWithLeadingZero(int index);
+    void SelectWholeField(int index);
 
     tk::Clock& clock_;
     platform::Platform& system_;

@@ -4,8 +4,9 @@ namespace form1 {
 
 std::string VersionLine(int major, int minor, int revision, std::string_view winVersion) {
     const auto firstNonBlank = winVersion.find_first_not_of(' ');
-    const std::string_view version =
-        firstNonBlank == std::string_view::npos ? std::string_view{} : winVersion.substr(firstNonBlank);
+    const std::string_view version = firstNonBlank == std::string_view::npos
+                                         ? std::string_view{}
+                                         : winVersion.substr(firstNonBlank);
     std::string line = "Shutdown v" + std::to_string(major) + "." + std::to_string(minor) + "." +
                        std::to_string(revision) + " - Windows version ";
     line += version;

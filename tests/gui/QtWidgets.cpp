@@ -6,7 +6,8 @@
 #include <QTimer>
 
 QWidget* topLevel(std::string_view windowName) {
-    const QString name = QString::fromUtf8(windowName.data(), static_cast<qsizetype>(windowName.size()));
+    const QString name =
+        QString::fromUtf8(windowName.data(), static_cast<qsizetype>(windowName.size()));
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == name) return w;
     return nullptr;

@@ -11,7 +11,7 @@
 namespace {
 
 class Form1Load : public testing::Test {
-protected:
+  protected:
     FakeClock clock;
     platform::RecordingPlatform system;
 
@@ -33,9 +33,11 @@ TEST_F(Form1Load, FillsTheFieldsFromTheTimeOfDayAndSelectsTheHours) {
 
 TEST_F(Form1Load, KeepsTheEdgesOfTheDay) {
     auto form = load({23, 59, 59});
-    EXPECT_EQ(form->txtTime(0).text() + form->txtTime(1).text() + form->txtTime(2).text(), "235959");
+    EXPECT_EQ(form->txtTime(0).text() + form->txtTime(1).text() + form->txtTime(2).text(),
+              "235959");
     form = load({0, 0, 0});
-    EXPECT_EQ(form->txtTime(0).text() + form->txtTime(1).text() + form->txtTime(2).text(), "000000");
+    EXPECT_EQ(form->txtTime(0).text() + form->txtTime(1).text() + form->txtTime(2).text(),
+              "000000");
 }
 
 TEST_F(Form1Load, WritesTheVersionLineIntoTheHiddenFrame1) {

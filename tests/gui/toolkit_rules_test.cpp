@@ -15,18 +15,33 @@ namespace {
 using tk::ControlSpec;
 using tk::Kind;
 
-const tk::WindowSpec Probe{.name = "Probe", .caption = "Probe", .clientWidth = 3000,
-                           .clientHeight = 1500, .font = tk::Font{.face = "Verdana"}};
+const tk::WindowSpec Probe{.name = "Probe",
+                           .caption = "Probe",
+                           .clientWidth = 3000,
+                           .clientHeight = 1500,
+                           .font = tk::Font{.face = "Verdana"}};
 const std::array ProbeControls{
-    ControlSpec{.kind = Kind::TextBox, .name = "txtA", .left = 120, .top = 120, .width = 600,
-                .height = 315, .maxLength = 2, .tabIndex = 0},
-    ControlSpec{.kind = Kind::TextBox, .name = "txtB", .left = 900, .top = 120, .width = 600,
-                .height = 315, .maxLength = 2, .tabIndex = 1},
+    ControlSpec{.kind = Kind::TextBox,
+                .name = "txtA",
+                .left = 120,
+                .top = 120,
+                .width = 600,
+                .height = 315,
+                .maxLength = 2,
+                .tabIndex = 0},
+    ControlSpec{.kind = Kind::TextBox,
+                .name = "txtB",
+                .left = 900,
+                .top = 120,
+                .width = 600,
+                .height = 315,
+                .maxLength = 2,
+                .tabIndex = 1},
     ControlSpec{.kind = Kind::Timer, .name = "Ticker", .interval = 20},
 };
 
 class ToolkitRules : public testing::Test {
-protected:
+  protected:
     std::unique_ptr<tk::Window> window = tk::createWindow(Probe, ProbeControls);
     tk::TextBox& a = window->textBox("txtA");
     tk::TextBox& b = window->textBox("txtB");

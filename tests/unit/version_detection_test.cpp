@@ -36,10 +36,12 @@ TEST(WinVersionText, QueryThatCannotBeMadeGivesTheErrorTextAlone) {
 }
 
 class ThrowingPlatform final : public platform::Platform {
-public:
+  public:
     std::optional<platform::VersionNumbers> versionNumbers() override {
         throw std::runtime_error("version query unavailable");
     }
+    void startShutdownCommand(std::string_view, int) override {}
+    void exitWindows(std::uint32_t, std::uint32_t) override {}
 };
 
 TEST(DetectWinVersion, LeavesItsResultInWinVersion) {

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace form1 {
+
+// How the power-off is asked for: Windows of major version 5 have the shutdown command, all
+// others (and a failed version detection) get ExitWindowsEx.
+enum class ShutdownRoute { Command, ExitWindowsEx };
+
+ShutdownRoute RouteFor(std::string_view winVersion);
+
+inline constexpr std::string_view ShutdownCommandLine = "shutdown -s -f -t 0";
+inline constexpr int ShowMinimized = 2;
+inline constexpr std::uint32_t ShutdownAndForce = 1 | 4;
+inline constexpr std::uint32_t AnyReason = 0xFFFFFFFFu;
+
+} // namespace form1

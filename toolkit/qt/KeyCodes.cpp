@@ -1,0 +1,213 @@
+#include "KeyCodes.h"
+
+#include "toolkit/Controls.h"
+
+#include <QKeyEvent>
+
+namespace tk::qt {
+
+namespace {
+
+// Windows virtual-key codes of the keys that have no letter or digit of their own.
+int specialKeyCode(int key) {
+    switch (key) {
+    case Qt::Key_Backspace:
+        return 0x08;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return 0x09;
+    case Qt::Key_Clear:
+        return 0x0C;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 0x0D;
+    case Qt::Key_Shift:
+        return 0x10;
+    case Qt::Key_Control:
+        return 0x11;
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+        return 0x12;
+    case Qt::Key_Pause:
+        return 0x13;
+    case Qt::Key_CapsLock:
+        return 0x14;
+    case Qt::Key_Escape:
+        return 0x1B;
+    case Qt::Key_Space:
+        return 0x20;
+    case Qt::Key_PageUp:
+        return 0x21;
+    case Qt::Key_PageDown:
+        return 0x22;
+    case Qt::Key_End:
+        return 0x23;
+    case Qt::Key_Home:
+        return 0x24;
+    case Qt::Key_Left:
+        return 0x25;
+    case Qt::Key_Up:
+        return 0x26;
+    case Qt::Key_Right:
+        return 0x27;
+    case Qt::Key_Down:
+        return 0x28;
+    case Qt::Key_Print:
+        return 0x2C;
+    case Qt::Key_Insert:
+        return 0x2D;
+    case Qt::Key_Delete:
+        return 0x2E;
+    case Qt::Key_Help:
+        return 0x2F;
+    case Qt::Key_Meta:
+        return 0x5B;
+    case Qt::Key_Menu:
+        return 0x5D;
+    case Qt::Key_NumLock:
+        return 0x90;
+    case Qt::Key_ScrollLock:
+        return 0x91;
+    // The shifted digits of a US keyboard report the digit's key.
+    case Qt::Key_ParenRight:
+        return '0';
+    case Qt::Key_Exclam:
+        return '1';
+    case Qt::Key_At:
+        return '2';
+    case Qt::Key_NumberSign:
+        return '3';
+    case Qt::Key_Dollar:
+        return '4';
+    case Qt::Key_Percent:
+        return '5';
+    case Qt::Key_AsciiCircum:
+        return '6';
+    case Qt::Key_Ampersand:
+        return '7';
+    case Qt::Key_Asterisk:
+        return '8';
+    case Qt::Key_ParenLeft:
+        return '9';
+    // Punctuation keys of a US keyboard, shifted or not.
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon:
+        return 0xBA;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus:
+        return 0xBB;
+    case Qt::Key_Comma:
+    case Qt::Key_Less:
+        return 0xBC;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore:
+        return 0xBD;
+    case Qt::Key_Period:
+    case Qt::Key_Greater:
+        return 0xBE;
+    case Qt::Key_Slash:
+    case Qt::Key_Question:
+        return 0xBF;
+    case Qt::Key_QuoteLeft:
+    case Qt::Key_AsciiTilde:
+        return 0xC0;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft:
+        return 0xDB;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar:
+        return 0xDC;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight:
+        return 0xDD;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl:
+        return 0xDE;
+    default:
+        return 0;
+    }
+}
+
+// The number pad's own codes, as Windows reports them with Num Lock on.
+int keypadKeyCode(int key) {
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return 0x60 + (key - Qt::Key_0);
+    switch (key) {
+    case Qt::Key_Asterisk:
+        return 0x6A;
+    case Qt::Key_Plus:
+        return 0x6B;
+    case Qt::Key_Minus:
+        return 0x6D;
+    case Qt::Key_Period:
+    case Qt::Key_Comma:
+        return 0x6E;
+    case Qt::Key_Slash:
+        return 0x6F;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+int virtualKeyCode(const QKeyEvent& event) {
+    const int key = event.key();
+    if ((event.modifiers() & Qt::KeypadModifier) != 0) {
+        if (const int code = keypadKeyCode(key); code != 0) return code;
+    }
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return '0' + (key - Qt::Key_0);
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return 'A' + (key - Qt::Key_A);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 0x70 + (key - Qt::Key_F1);
+    return specialKeyCode(key);
+}
+
+int typedCharCode(const QKeyEvent& event) {
+    const int key = event.key();
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return KeyReturn;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Delete:
+        return 0;
+    default:
+        break;
+    }
+    const bool control =
+        (modifiers & Qt::ControlModifier) != 0 && (modifiers & Qt::AltModifier) == 0;
+    if (control) return key >= Qt::Key_A && key <= Qt::Key_Z ? key - Qt::Key_A + 1 : 0;
+    const QList<uint> characters = event.text().toUcs4();
+    if (characters.isEmpty()) return 0;
+    const uint character = characters.front();
+    if (character < 0x20 || character == 0x7F) return 0;
+    return static_cast<int>(character);
+}
+
+int shiftMask(Qt::KeyboardModifiers modifiers) {
+    int mask = 0;
+    if ((modifiers & Qt::ShiftModifier) != 0) mask |= ShiftMask;
+    if ((modifiers & Qt::ControlModifier) != 0) mask |= CtrlMask;
+    if ((modifiers & Qt::AltModifier) != 0) mask |= AltMask;
+    return mask;
+}
+
+int mouseButtonCode(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return LeftButton;
+    case Qt::RightButton:
+        return RightButton;
+    case Qt::MiddleButton:
+        return MiddleButton;
+    default:
+        return 0;
+    }
+}
+
+} // namespace tk::qt

@@ -1,0 +1,12 @@
+#include "toolkit/Clock.h"
+
+#include <QTime>
+
+namespace tk {
+
+TimeOfDay SystemClock::timeOfDay() {
+    const QTime now = QTime::currentTime();
+    return TimeOfDay{now.hour(), now.minute(), now.second()};
+}
+
+} // namespace tk

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Win32.h"
+#include "toolkit/Layout.h"
+
+#include <string>
+
+namespace tk::win32 {
+
+class FormWindow;
+
+// A control of a window that is a native child window of its own.
+class Child {
+  public:
+    Child(FormWindow& form, const ControlSpec& spec, int id);
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    virtual ~Child() = default;
+
+    HWND hwnd() const { return hwnd_; }
+    int id() const { return id_; }
+    const ControlSpec& spec() const { return spec_; }
+
+    // A WM_COMMAND notification from the control.
+    virtual void notify(int /*code*/) {}
+    // The colours for the control's WM_CTLCOLOR* message: true with the background brush,
+    // false to keep the system's.
+    virtual bool colors(HDC /*dc*/, HBRUSH& /*background*/) { return false; }
+
+  protected:
+    // Creates the native window at the bottom of its siblings' z-order, so that creating the
+    // rows in table order stacks them front to back.
+    void create(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
+                HWND parent, const RECT& bounds);
+
+    void setEnabledNow(bool enabled);
+    bool enabledNow() const;
+    void setVisibleNow(bool visible);
+    bool visibleNow() const;
+
+    FormWindow& form_;
+    const ControlSpec spec_;
+    const int id_;
+    HWND hwnd_ = nullptr;
+};
+
+// A rectangle of the layout table in pixels.
+RECT pixelBounds(int left, int top, int width, int height);
+
+} // namespace tk::win32

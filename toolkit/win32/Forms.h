@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Win32.h"
+
+#include <vector>
+
+// The program's top-level windows and the dispatching of their events.
+namespace tk::win32::forms {
+
+void add(HWND window);
+// The window has been shown: from now on its closing can end the program.
+void markOpen(HWND window);
+// Forgets the window; true when it had been shown and no shown window is left.
+bool remove(HWND window);
+bool contains(HWND window);
+bool anyOpen();
+
+// Disables the program's enabled windows other than `keep`, returning them for enable().
+std::vector<HWND> disableAllExcept(HWND keep);
+void enable(const std::vector<HWND>& windows);
+
+// The program's active window, or null when another program's window is active.
+HWND activeForm();
+
+// One message of the queue: the keyboard interface of the active window (Tab, Enter,
+// Escape, mnemonics) first, then the usual translation and dispatch.
+void dispatch(MSG& message);
+
+} // namespace tk::win32::forms

@@ -1,0 +1,129 @@
+#include "Label.h"
+
+#include "Colors.h"
+#include "Font.h"
+#include "Text.h"
+
+#include <algorithm>
+
+namespace tk::win32 {
+
+namespace {
+
+constexpr Color ButtonText = 0x80000012u;
+
+DWORD alignment(Align align) {
+    switch (align) {
+    case Align::Center:
+        return SS_CENTER;
+    case Align::Right:
+        return SS_RIGHT;
+    case Align::Left:
+        break;
+    }
+    return SS_LEFT;
+}
+
+// The label's rectangle in its parent's client coordinates.
+RECT boundsInParent(HWND window) {
+    RECT bounds{};
+    GetWindowRect(window, &bounds);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
+    return bounds;
+}
+
+} // namespace
+
+NativeLabel::NativeLabel(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
+                         const Font& windowFont)
+    : Child(form, spec, id), font_(font(spec.font.value_or(windowFont))),
+      fore_(spec.foreColor.value_or(ButtonText)), back_(spec.backColor.value_or(ButtonFace)) {
+    // Plain Static styles wrap at word boundaries; the caption is shown as written.
+    const DWORD style = alignment(spec.align) | SS_NOTIFY | SS_NOPREFIX;
+    const DWORD exStyle = spec.border ? WS_EX_CLIENTEDGE : 0;
+    create(L"Static", widen(spec.caption), style, exStyle, parent,
+           pixelBounds(spec.left, spec.top, spec.width, spec.height));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (spec.autoSize) fitCaption();
+}
+
+void NativeLabel::setVisible(bool visible) {
+    setVisibleNow(visible);
+    if (spec_.transparent) repaint();
+}
+
+void NativeLabel::setCaption(std::string_view caption) {
+    const RECT before = boundsInParent(hwnd_);
+    SetWindowTextW(hwnd_, widen(caption).c_str());
+    if (spec_.autoSize) fitCaption();
+    if (spec_.transparent) {
+        // The old caption lies on the parent's background, which only the parent paints.
+        RedrawWindow(GetParent(hwnd_), &before, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        repaint();
+    }
+}
+
+std::string NativeLabel::caption() const {
+    return narrow(windowText(hwnd_));
+}
+
+void NativeLabel::setBackColor(Color color) {
+    back_ = color;
+    repaint();
+}
+
+void NativeLabel::setForeColor(Color color) {
+    fore_ = color;
+    repaint();
+}
+
+void NativeLabel::notify(int code) {
+    if (code == STN_CLICKED && onClick) onClick();
+}
+
+bool NativeLabel::colors(HDC dc, HBRUSH& background) {
+    SetTextColor(dc, colorRef(fore_));
+    if (spec_.transparent) {
+        SetBkMode(dc, TRANSPARENT);
+        background = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    } else {
+        SetBkColor(dc, colorRef(back_));
+        background = brush(back_);
+    }
+    return true;
+}
+
+void NativeLabel::fitCaption() {
+    const std::wstring text = windowText(hwnd_);
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ old = SelectObject(dc, font_);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    RECT extent{0, 0, 0, 0};
+    if (!text.empty())
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &extent,
+                  DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+
+    int width = extent.right - extent.left;
+    int height = std::max<int>(extent.bottom - extent.top, metrics.tmHeight);
+    if (spec_.border) {
+        width += 2 * GetSystemMetrics(SM_CXEDGE);
+        height += 2 * GetSystemMetrics(SM_CYEDGE);
+    }
+    SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void NativeLabel::repaint() {
+    if (spec_.transparent) {
+        const RECT bounds = boundsInParent(hwnd_);
+        RedrawWindow(GetParent(hwnd_), &bounds, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    } else {
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+}
+
+} // namespace tk::win32

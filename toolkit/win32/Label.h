@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Child.h"
+#include "toolkit/Controls.h"
+
+namespace tk::win32 {
+
+// A label: a Static control that reports clicks.
+class NativeLabel final : public Label, public Child {
+  public:
+    NativeLabel(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
+                const Font& windowFont);
+
+    void setEnabled(bool enabled) override { setEnabledNow(enabled); }
+    bool enabled() const override { return enabledNow(); }
+    void setVisible(bool visible) override;
+    bool visible() const override { return visibleNow(); }
+    void setCaption(std::string_view caption) override;
+    std::string caption() const override;
+    void setBackColor(Color color) override;
+    Color backColor() const override { return back_; }
+    void setForeColor(Color color) override;
+    Color foreColor() const override { return fore_; }
+
+    void notify(int code) override;
+    bool colors(HDC dc, HBRUSH& background) override;
+
+  private:
+    void fitCaption();
+    void repaint();
+
+    HFONT font_;
+    Color fore_;
+    Color back_;
+};
+
+} // namespace tk::win32

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "Child.h"
+
+namespace tk::win32 {
+
+// A horizontal or vertical line: a Static filled with the line's colour.
+class Line final : public Child {
+  public:
+    Line(FormWindow& form, const ControlSpec& spec, int id, HWND parent);
+
+    bool colors(HDC dc, HBRUSH& background) override;
+};
+
+} // namespace tk::win32

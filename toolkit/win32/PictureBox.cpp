@@ -1,0 +1,42 @@
+#include "PictureBox.h"
+
+#include "Colors.h"
+#include "FormWindow.h"
+
+namespace tk::win32 {
+
+PictureBox::PictureBox(FormWindow& form, const ControlSpec& spec, int id, HWND parent)
+    : Child(form, spec, id) {
+    create(L"Static", L"", SS_LEFT, WS_EX_CONTROLPARENT | (spec.border ? WS_EX_CLIENTEDGE : 0),
+           parent, pixelBounds(spec.left, spec.top, spec.width, spec.height));
+    subclass(hwnd_);
+}
+
+bool PictureBox::colors(HDC dc, HBRUSH& background) {
+    const Color back = spec_.backColor.value_or(ButtonFace);
+    SetBkColor(dc, colorRef(back));
+    background = brush(back);
+    return true;
+}
+
+LRESULT PictureBox::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    // What the controls inside tell their parent is handled by the window.
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_DRAWITEM:
+    case DM_GETDEFID:
+        if (HWND top = form_.hwnd()) return SendMessageW(top, msg, wParam, lParam);
+        break;
+    default:
+        break;
+    }
+    return original(window, msg, wParam, lParam);
+}
+
+} // namespace tk::win32

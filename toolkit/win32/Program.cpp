@@ -1,0 +1,61 @@
+#include "toolkit/Program.h"
+
+#include "Forms.h"
+#include "Text.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace tk {
+
+Application::Application(int& /*argc*/, char** /*argv*/) {}
+
+Application::~Application() = default;
+
+int Application::run() {
+    // Nothing shown, nothing to wait for.
+    if (!win32::forms::anyOpen()) return 0;
+    MSG message{};
+    for (;;) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) return static_cast<int>(message.wParam);
+        if (got == -1) return 1;
+        win32::forms::dispatch(message);
+    }
+}
+
+std::optional<std::string> missingDisplay() {
+    return std::nullopt;
+}
+
+void initCommonControls() {
+    InitCommonControls();
+}
+
+void msgBox(std::string_view text, std::string_view title, MsgIcon icon) {
+    HWND owner = win32::forms::activeForm();
+    // The box disables its owner itself; the program's other windows wait as well.
+    const std::vector<HWND> others = win32::forms::disableAllExcept(owner);
+    const UINT type = MB_OK | (icon == MsgIcon::Warning ? MB_ICONWARNING : 0u);
+    MessageBoxW(owner, win32::widen(text).c_str(), win32::widen(title).c_str(), type);
+    win32::forms::enable(others);
+}
+
+void doEvents() {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // Left for the main loop.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        win32::forms::dispatch(message);
+    }
+}
+
+void endProgram() {
+    ExitProcess(0);
+}
+
+} // namespace tk

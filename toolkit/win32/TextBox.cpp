@@ -1,0 +1,225 @@
+#include "TextBox.h"
+
+#include "Font.h"
+#include "FormWindow.h"
+#include "Text.h"
+
+#include <algorithm>
+
+namespace tk::win32 {
+
+namespace {
+
+DWORD alignment(Align align) {
+    switch (align) {
+    case Align::Center:
+        return ES_CENTER;
+    case Align::Right:
+        return ES_RIGHT;
+    case Align::Left:
+        break;
+    }
+    return ES_LEFT;
+}
+
+bool keyDown(int key) {
+    return (GetKeyState(key) & 0x8000) != 0;
+}
+
+int shiftState() {
+    return (keyDown(VK_SHIFT) ? ShiftMask : 0) | (keyDown(VK_CONTROL) ? CtrlMask : 0) |
+           (keyDown(VK_MENU) ? AltMask : 0);
+}
+
+} // namespace
+
+NativeTextBox::NativeTextBox(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
+                             const Font& windowFont)
+    : Child(form, spec, id) {
+    ++quiet_; // the text it is created with is no change
+    create(L"Edit", widen(spec.caption), ES_AUTOHSCROLL | WS_TABSTOP | alignment(spec.align),
+           WS_EX_CLIENTEDGE, parent, pixelBounds(spec.left, spec.top, spec.width, spec.height));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec.font.value_or(windowFont))),
+                 FALSE);
+    // Limits typing and pasting only; setText may still write more.
+    if (spec.maxLength > 0) SendMessageW(hwnd_, EM_LIMITTEXT, spec.maxLength, 0);
+    SendMessageW(hwnd_, EM_SETSEL, 0, 0);
+    subclass(hwnd_);
+    --quiet_;
+}
+
+void NativeTextBox::setText(std::string_view text) {
+    // The control's own change notice is held back and the change reported here, so that it
+    // comes exactly once whether or not the control reports an unchanged text, and after
+    // the selection went back to the start.
+    const std::wstring wide = widen(text);
+    ++quiet_;
+    SendMessageW(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    SendMessageW(hwnd_, EM_SETSEL, 0, 0);
+    --quiet_;
+    if (onChange) onChange();
+}
+
+std::string NativeTextBox::text() const {
+    return narrow(windowText(hwnd_));
+}
+
+std::pair<int, int> NativeTextBox::selection() const {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    return {static_cast<int>(start), static_cast<int>(end)};
+}
+
+void NativeTextBox::setSelStart(int start) {
+    const std::wstring text = windowText(hwnd_);
+    const int units = charsToUnits(text, std::max(start, 0));
+    SendMessageW(hwnd_, EM_SETSEL, units, units);
+}
+
+int NativeTextBox::selStart() const {
+    const auto [start, end] = selection();
+    return unitsToChars(windowText(hwnd_), std::min(start, end));
+}
+
+void NativeTextBox::setSelLength(int length) {
+    const std::wstring text = windowText(hwnd_);
+    const auto [start, end] = selection();
+    const int from = std::min(start, end);
+    const int chars = unitsToChars(text, from);
+    const int to = charsToUnits(text, chars + std::max(length, 0));
+    SendMessageW(hwnd_, EM_SETSEL, from, to);
+}
+
+int NativeTextBox::selLength() const {
+    const std::wstring text = windowText(hwnd_);
+    const auto [start, end] = selection();
+    return unitsToChars(text, std::max(start, end)) - unitsToChars(text, std::min(start, end));
+}
+
+void NativeTextBox::setFocus() {
+    form_.focus(hwnd_);
+}
+
+bool NativeTextBox::hasFocus() const {
+    return hwnd_ && GetFocus() == hwnd_;
+}
+
+void NativeTextBox::notify(int code) {
+    if (code == EN_MAXTEXT) {
+        // Comes before the control drops what does not fit.
+        refused_ = windowText(hwnd_);
+        return;
+    }
+    if (code != EN_CHANGE || quiet_ != 0) return;
+    if (refused_) {
+        const bool unchanged = *refused_ == windowText(hwnd_);
+        refused_.reset();
+        if (unchanged) return;
+    }
+    if (onChange) onChange();
+}
+
+void NativeTextBox::gotFocus() {
+    if (onGotFocus) onGotFocus();
+}
+
+void NativeTextBox::mouseUp(int button, WPARAM wParam, LPARAM lParam) {
+    if (!onMouseUp) return;
+    const int shift = ((wParam & MK_SHIFT) ? ShiftMask : 0) |
+                      ((wParam & MK_CONTROL) ? CtrlMask : 0) | (keyDown(VK_MENU) ? AltMask : 0);
+    const int x = static_cast<short>(LOWORD(lParam));
+    const int y = static_cast<short>(HIWORD(lParam));
+    onMouseUp(button, shift, x, y);
+}
+
+LRESULT NativeTextBox::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_GETDLGCODE: {
+        // Enter and Escape are the text box's own keys when no button of the window
+        // takes them.
+        LRESULT code = original(window, msg, wParam, lParam);
+        const auto* queued = reinterpret_cast<const MSG*>(lParam);
+        if (queued && (queued->message == WM_KEYDOWN || queued->message == WM_CHAR)) {
+            if ((queued->wParam == VK_RETURN && !form_.hasDefaultButton()) ||
+                (queued->wParam == VK_ESCAPE && !form_.hasCancelButton()))
+                code |= DLGC_WANTMESSAGE;
+        }
+        return code;
+    }
+    case WM_CHAR: {
+        int key = static_cast<int>(wParam);
+        if (onKeyPress) {
+            onKeyPress(key);
+            if (key == 0) return 0;
+        }
+        const LRESULT result = original(window, msg, static_cast<WPARAM>(key), lParam);
+        refused_.reset();
+        return result;
+    }
+    case WM_PASTE: {
+        const LRESULT result = original(window, msg, wParam, lParam);
+        refused_.reset();
+        return result;
+    }
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        if (onKeyUp) onKeyUp(static_cast<int>(wParam), shiftState());
+        return original(window, msg, wParam, lParam);
+    case WM_SETFOCUS: {
+        const LRESULT result = original(window, msg, wParam, lParam);
+        form_.childFocused(hwnd_);
+        if (clicking_)
+            focusedByClick_ = true; // reported once the press is handled
+        else if (!form_.restoringFocus())
+            gotFocus();
+        return result;
+    }
+    case WM_KILLFOCUS:
+        form_.childFocused(nullptr);
+        break;
+    case WM_LBUTTONDOWN: {
+        clicking_ = true;
+        focusedByClick_ = false;
+        const LRESULT result = original(window, msg, wParam, lParam);
+        clicking_ = false;
+        if (focusedByClick_) {
+            focusedByClick_ = false;
+            // The control has placed the caret at the press; the got-focus handling comes
+            // after, and a selection it makes is kept through the rest of the press.
+            const auto before = selection();
+            gotFocus();
+            holdSelection_ = selection() != before && GetCapture() == hwnd_;
+        }
+        return result;
+    }
+    case WM_MOUSEMOVE:
+        if (holdSelection_) return 0;
+        break;
+    case WM_CAPTURECHANGED:
+        holdSelection_ = false;
+        break;
+    case WM_LBUTTONUP: {
+        holdSelection_ = false;
+        const LRESULT result = original(window, msg, wParam, lParam);
+        mouseUp(LeftButton, wParam, lParam);
+        return result;
+    }
+    case WM_RBUTTONUP: {
+        const LRESULT result = original(window, msg, wParam, lParam);
+        mouseUp(RightButton, wParam, lParam);
+        return result;
+    }
+    case WM_MBUTTONUP: {
+        const LRESULT result = original(window, msg, wParam, lParam);
+        mouseUp(MiddleButton, wParam, lParam);
+        return result;
+    }
+    default:
+        break;
+    }
+    return original(window, msg, wParam, lParam);
+}
+
+} // namespace tk::win32
