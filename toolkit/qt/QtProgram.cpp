@@ -7,7 +7,12 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace tk {
 
@@ -29,14 +34,45 @@ int Application::run() {
     return QApplication::exec();
 }
 
+namespace {
+
+// Whether the X server of a local display such as ":0" or ":0.0" takes connections. Displays
+// on other hosts are left to the toolkit.
+bool localXServerAnswers(const std::string& display) {
+    if (display.empty() || display.front() != ':') return true;
+    const std::string number = display.substr(1, display.find('.') - 1);
+    const std::string path = "/tmp/.X11-unix/X" + number;
+    for (const bool abstract : {true, false}) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::size_t offset = abstract ? 1 : 0; // abstract names start with a zero byte
+        if (path.size() + offset >= sizeof address.sun_path) return false;
+        std::memcpy(address.sun_path + offset, path.data(), path.size());
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0) return false;
+        const auto length =
+            static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
+        const bool connected = connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0;
+        close(fd);
+        if (connected) return true;
+    }
+    return false;
+}
+
+} // namespace
+
 std::optional<std::string> missingDisplay() {
-    const auto set = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value != nullptr && *value != '\0';
+    const auto value = [](const char* name) {
+        const char* text = std::getenv(name);
+        return std::string(text ? text : "");
     };
     // A chosen platform plugin (offscreen, for one) needs no display.
-    if (set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY")) return std::nullopt;
-    return "no graphical display: DISPLAY is not set";
+    if (!value("QT_QPA_PLATFORM").empty() || !value("WAYLAND_DISPLAY").empty()) return std::nullopt;
+    const std::string display = value("DISPLAY");
+    if (display.empty()) return "no graphical display: DISPLAY is not set";
+    if (!localXServerAnswers(display))
+        return "no graphical display: nothing answers on DISPLAY " + display;
+    return std::nullopt;
 }
 
 // Qt draws its widgets in the desktop's style by itself: there is nothing to register.
