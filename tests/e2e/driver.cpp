@@ -1,0 +1,552 @@
+// nodrell-driver: looks at and works the windows of a program from outside, the way a user
+// would, for the end-to-end tests. It runs in the same Wine prefix as the program.
+//
+// Usage: nodrell-driver <command> [args] [; <command> [args]]...
+// Commands run in order in one process (a Wine process start costs time); the first that
+// fails ends the run with exit code 2 and ends the program started by `start`, if any.
+// Every result is one JSON object per line on stdout.
+//
+//   start <exe> [args]              start a program; prints its pid. Later commands look only
+//                                   at that program's windows. It is ended with the driver.
+//   wait-window <caption> <ms>      wait for a visible top-level window whose caption starts
+//                                   with <caption>; prints its handle
+//   dump <caption>                  the window and every window inside it
+//   close <caption>                 post WM_CLOSE to the window
+//   wait-exit <ms>                  wait for the started program to end; prints its exit code
+//   stop <ms>                       close the started program's windows and wait for it to
+//                                   end; ends it by force after <ms>; prints which happened
+//   sleep <ms>                      wait
+//   hold <ms>                       keep a hidden window open, so that Wine's desktop process
+//                                   stays between the tests' programs (when it closes and
+//                                   restarts, the next program may stall for 10 s)
+//   winver                          the Windows version this prefix reports
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr UINT MessageTimeoutMs = 5000;
+
+struct Started {
+    HANDLE process = nullptr;
+    HANDLE job = nullptr;
+    DWORD pid = 0;
+};
+
+Started started;
+
+std::string utf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
+    return out;
+}
+
+// One line of JSON, written when complete so that lines never interleave.
+class Json {
+  public:
+    Json& text(const char* key, std::wstring_view value) {
+        this->key(key);
+        line_ += '"';
+        for (const unsigned char c : utf8(value)) {
+            if (c == '"' || c == '\\') {
+                line_ += '\\';
+                line_ += static_cast<char>(c);
+            } else if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                line_ += escaped;
+            } else {
+                line_ += static_cast<char>(c);
+            }
+        }
+        line_ += '"';
+        return *this;
+    }
+    Json& number(const char* key, long long value) {
+        this->key(key);
+        line_ += std::to_string(value);
+        return *this;
+    }
+    Json& flag(const char* key, bool value) {
+        this->key(key);
+        line_ += value ? "true" : "false";
+        return *this;
+    }
+    Json& numbers(const char* key, std::initializer_list<long long> values) {
+        this->key(key);
+        line_ += '[';
+        bool first = true;
+        for (const long long v : values) {
+            if (!first) line_ += ',';
+            first = false;
+            line_ += std::to_string(v);
+        }
+        line_ += ']';
+        return *this;
+    }
+    void print() {
+        line_ += "}\n";
+        std::fwrite(line_.data(), 1, line_.size(), stdout);
+        std::fflush(stdout);
+    }
+
+  private:
+    void key(const char* name) {
+        line_ += line_.size() > 1 ? ",\"" : "\"";
+        line_ += name;
+        line_ += "\":";
+    }
+    std::string line_ = "{";
+};
+
+void fail(std::wstring_view message) {
+    Json().text("type", L"error").text("message", message).print();
+}
+
+long long handleValue(HWND window) {
+    return static_cast<long long>(reinterpret_cast<INT_PTR>(window));
+}
+
+bool parseMs(const std::wstring& text, DWORD& ms) {
+    wchar_t* end = nullptr;
+    const unsigned long value = std::wcstoul(text.c_str(), &end, 10);
+    if (text.empty() || *end != L'\0') {
+        fail(L"not a number of milliseconds: " + text);
+        return false;
+    }
+    ms = value;
+    return true;
+}
+
+std::wstring className(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+// WM_GETTEXT reaches controls of another process, hidden ones and those outside the client
+// area alike; GetWindowText would only return the caption of a top-level window.
+std::wstring windowText(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, MessageTimeoutMs,
+                             &length))
+        return {};
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, MessageTimeoutMs, &copied))
+        return {};
+    text.resize(copied);
+    return text;
+}
+
+bool processRunning() {
+    return started.process && WaitForSingleObject(started.process, 0) == WAIT_TIMEOUT;
+}
+
+struct TopSearch {
+    std::wstring prefix;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK findTop(HWND window, LPARAM param) {
+    auto& search = *reinterpret_cast<TopSearch*>(param);
+    if (!IsWindowVisible(window)) return TRUE;
+    if (started.pid) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid != started.pid) return TRUE;
+    }
+    const std::wstring caption = windowText(window);
+    if (caption.compare(0, search.prefix.size(), search.prefix) != 0) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+HWND findWindow(const std::wstring& prefix) {
+    TopSearch search{prefix};
+    EnumWindows(findTop, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND requireWindow(const std::wstring& prefix) {
+    HWND window = findWindow(prefix);
+    if (!window) fail(L"no visible window with a caption starting with \"" + prefix + L"\"");
+    return window;
+}
+
+std::wstring quoteArgument(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (const wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    quoted += L'"';
+    return quoted;
+}
+
+bool cmdStart(const std::vector<std::wstring>& args) {
+    if (args.empty()) {
+        fail(L"start needs a program");
+        return false;
+    }
+    if (started.process) {
+        fail(L"a program was started already");
+        return false;
+    }
+    std::wstring commandLine;
+    for (const auto& arg : args) {
+        if (!commandLine.empty()) commandLine += L' ';
+        commandLine += quoteArgument(arg);
+    }
+    // The job ends the program with the driver, so a failed or killed run leaves nothing.
+    started.job = CreateJobObjectW(nullptr, nullptr);
+    if (started.job) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(started.job, JobObjectExtendedLimitInformation, &limits,
+                                sizeof limits);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &info)) {
+        fail(L"cannot start " + commandLine + L": error " + std::to_wstring(GetLastError()));
+        return false;
+    }
+    if (started.job) AssignProcessToJobObject(started.job, info.hProcess);
+    ResumeThread(info.hThread);
+    CloseHandle(info.hThread);
+    started.process = info.hProcess;
+    started.pid = info.dwProcessId;
+    Json().text("type", L"start").number("pid", info.dwProcessId).print();
+    return true;
+}
+
+// Lists the top-level windows of the started program (all of them when none was started),
+// to show what came up instead of the awaited window.
+BOOL CALLBACK listWindow(HWND window, LPARAM) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (started.pid && pid != started.pid) return TRUE;
+    Json()
+        .text("type", L"other-window")
+        .number("hwnd", handleValue(window))
+        .number("pid", pid)
+        .text("caption", windowText(window))
+        .text("class", className(window))
+        .flag("visible", IsWindowVisible(window) != FALSE)
+        .print();
+    return TRUE;
+}
+
+bool cmdWaitWindow(const std::vector<std::wstring>& args) {
+    DWORD timeout = 0;
+    if (args.size() != 2 || !parseMs(args[1], timeout)) {
+        if (args.size() != 2) fail(L"usage: wait-window <caption> <ms>");
+        return false;
+    }
+    const ULONGLONG begin = GetTickCount64();
+    for (;;) {
+        if (HWND window = findWindow(args[0])) {
+            Json()
+                .text("type", L"window-found")
+                .number("hwnd", handleValue(window))
+                .number("waitedMs", static_cast<long long>(GetTickCount64() - begin))
+                .print();
+            return true;
+        }
+        if (started.process && !processRunning()) {
+            DWORD code = 0;
+            GetExitCodeProcess(started.process, &code);
+            fail(L"the program ended with exit code " + std::to_wstring(code) +
+                 L" before showing its window");
+            return false;
+        }
+        if (GetTickCount64() - begin >= timeout) {
+            fail(L"no window with a caption starting with \"" + args[0] + L"\" after " + args[1] +
+                 L" ms");
+            EnumWindows(listWindow, 0);
+            return false;
+        }
+        Sleep(20);
+    }
+}
+
+struct DumpContext {
+    HWND top;
+    int order = 0;
+};
+
+BOOL CALLBACK dumpChild(HWND child, LPARAM param) {
+    auto& context = *reinterpret_cast<DumpContext*>(param);
+    RECT box{};
+    GetWindowRect(child, &box);
+    POINT inTop[2] = {{box.left, box.top}, {box.right, box.bottom}};
+    MapWindowPoints(nullptr, context.top, inTop, 2);
+    HWND parent = GetAncestor(child, GA_PARENT);
+    POINT inParent[2] = {{box.left, box.top}, {box.right, box.bottom}};
+    MapWindowPoints(nullptr, parent, inParent, 2);
+    RECT client{};
+    GetClientRect(child, &client);
+    const std::wstring cls = className(child);
+    Json line;
+    line.text("type", L"child")
+        .number("order", context.order++)
+        .number("hwnd", handleValue(child))
+        .number("parent", handleValue(parent))
+        .text("class", cls)
+        .number("id", GetDlgCtrlID(child))
+        .text("text", windowText(child))
+        .number("style", static_cast<long long>(GetWindowLongW(child, GWL_STYLE) & 0xFFFFFFFFu))
+        .number("exstyle", static_cast<long long>(GetWindowLongW(child, GWL_EXSTYLE) & 0xFFFFFFFFu))
+        .numbers("rect", {inTop[0].x, inTop[0].y, inTop[1].x - inTop[0].x, inTop[1].y - inTop[0].y})
+        .numbers("parentRect", {inParent[0].x, inParent[0].y, inParent[1].x - inParent[0].x,
+                                inParent[1].y - inParent[0].y})
+        .numbers("client", {client.right, client.bottom})
+        .flag("enabled", IsWindowEnabled(child) != FALSE)
+        .flag("visible", IsWindowVisible(child) != FALSE);
+    if (CompareStringOrdinal(cls.c_str(), -1, L"Edit", -1, TRUE) == CSTR_EQUAL) {
+        DWORD_PTR selection = 0;
+        DWORD_PTR limit = 0;
+        SendMessageTimeoutW(child, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, MessageTimeoutMs, &selection);
+        SendMessageTimeoutW(child, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, MessageTimeoutMs,
+                            &limit);
+        line.numbers("sel", {LOWORD(selection), HIWORD(selection)})
+            .number("limit", static_cast<long long>(limit));
+    }
+    line.print();
+    return TRUE;
+}
+
+bool cmdDump(const std::vector<std::wstring>& args) {
+    if (args.size() != 1) {
+        fail(L"usage: dump <caption>");
+        return false;
+    }
+    HWND top = requireWindow(args[0]);
+    if (!top) return false;
+    RECT outer{};
+    GetWindowRect(top, &outer);
+    RECT client{};
+    GetClientRect(top, &client);
+    POINT origin{0, 0};
+    ClientToScreen(top, &origin);
+    DWORD pid = 0;
+    const DWORD thread = GetWindowThreadProcessId(top, &pid);
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(thread, &gui);
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    Json()
+        .text("type", L"window")
+        .number("hwnd", handleValue(top))
+        .number("pid", pid)
+        .text("caption", windowText(top))
+        .text("class", className(top))
+        .number("style", static_cast<long long>(GetWindowLongW(top, GWL_STYLE) & 0xFFFFFFFFu))
+        .number("exstyle", static_cast<long long>(GetWindowLongW(top, GWL_EXSTYLE) & 0xFFFFFFFFu))
+        .number("owner", handleValue(GetWindow(top, GW_OWNER)))
+        .numbers("rect",
+                 {outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top})
+        .numbers("clientOrigin", {origin.x, origin.y})
+        .numbers("client", {client.right, client.bottom})
+        .number("focus", handleValue(gui.hwndFocus))
+        .number("active", handleValue(gui.hwndActive))
+        .flag("enabled", IsWindowEnabled(top) != FALSE)
+        .number("dpi", dpi)
+        .print();
+    DumpContext context{top};
+    EnumChildWindows(top, dumpChild, reinterpret_cast<LPARAM>(&context));
+    Json().text("type", L"end").number("children", context.order).print();
+    return true;
+}
+
+bool cmdClose(const std::vector<std::wstring>& args) {
+    if (args.size() != 1) {
+        fail(L"usage: close <caption>");
+        return false;
+    }
+    HWND top = requireWindow(args[0]);
+    if (!top) return false;
+    PostMessageW(top, WM_CLOSE, 0, 0);
+    Json().text("type", L"close").number("hwnd", handleValue(top)).print();
+    return true;
+}
+
+bool requireStarted() {
+    if (!started.process) fail(L"no program was started");
+    return started.process != nullptr;
+}
+
+bool waitExit(DWORD timeout, bool& ended, DWORD& code) {
+    ended = WaitForSingleObject(started.process, timeout) == WAIT_OBJECT_0;
+    code = 0;
+    if (ended) GetExitCodeProcess(started.process, &code);
+    return ended;
+}
+
+bool cmdWaitExit(const std::vector<std::wstring>& args) {
+    DWORD timeout = 0;
+    if (args.size() != 1) fail(L"usage: wait-exit <ms>");
+    if (args.size() != 1 || !parseMs(args[0], timeout) || !requireStarted()) return false;
+    bool ended = false;
+    DWORD code = 0;
+    if (!waitExit(timeout, ended, code)) {
+        fail(L"the program is still running after " + args[0] + L" ms");
+        return false;
+    }
+    Json().text("type", L"exit").number("exitCode", code).print();
+    return true;
+}
+
+BOOL CALLBACK closeOwnWindows(HWND window, LPARAM) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == started.pid && IsWindowVisible(window)) PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+bool cmdStop(const std::vector<std::wstring>& args) {
+    DWORD timeout = 0;
+    if (args.size() != 1) fail(L"usage: stop <ms>");
+    if (args.size() != 1 || !parseMs(args[0], timeout) || !requireStarted()) return false;
+    bool ended = !processRunning();
+    DWORD code = 0;
+    if (!ended) {
+        EnumWindows(closeOwnWindows, 0);
+        waitExit(timeout, ended, code);
+    } else {
+        GetExitCodeProcess(started.process, &code);
+    }
+    if (!ended) {
+        TerminateProcess(started.process, 1);
+        WaitForSingleObject(started.process, MessageTimeoutMs);
+    }
+    Json()
+        .text("type", L"stop")
+        .flag("ended", ended)
+        .flag("killed", !ended)
+        .number("exitCode", code)
+        .print();
+    return true;
+}
+
+bool cmdSleep(const std::vector<std::wstring>& args) {
+    DWORD ms = 0;
+    if (args.size() != 1) fail(L"usage: sleep <ms>");
+    if (args.size() != 1 || !parseMs(args[0], ms)) return false;
+    Sleep(ms);
+    return true;
+}
+
+bool cmdHold(const std::vector<std::wstring>& args) {
+    DWORD ms = 0;
+    if (args.size() != 1) fail(L"usage: hold <ms>");
+    if (args.size() != 1 || !parseMs(args[0], ms)) return false;
+    HWND window = CreateWindowExW(0, L"Static", L"nodrell-driver hold", WS_POPUP, 0, 0, 1, 1,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Json().text("type", L"hold").number("hwnd", handleValue(window)).print();
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    }
+    if (window) DestroyWindow(window);
+    return true;
+}
+
+bool cmdWinver(const std::vector<std::wstring>&) {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    GetVersionExW(&version);
+#pragma GCC diagnostic pop
+    Json()
+        .text("type", L"winver")
+        .number("major", version.dwMajorVersion)
+        .number("minor", version.dwMinorVersion)
+        .number("build", version.dwBuildNumber)
+        .print();
+    return true;
+}
+
+struct Command {
+    const wchar_t* name;
+    bool (*run)(const std::vector<std::wstring>&);
+};
+
+constexpr Command Commands[] = {
+    {L"start", cmdStart},        {L"wait-window", cmdWaitWindow},
+    {L"dump", cmdDump},          {L"close", cmdClose},
+    {L"wait-exit", cmdWaitExit}, {L"stop", cmdStop},
+    {L"sleep", cmdSleep},        {L"hold", cmdHold},
+    {L"winver", cmdWinver},
+};
+
+bool runCommand(const std::vector<std::wstring>& words) {
+    for (const auto& command : Commands) {
+        if (words[0] == command.name)
+            return command.run(std::vector<std::wstring>(words.begin() + 1, words.end()));
+    }
+    fail(L"unknown command: " + words[0]);
+    return false;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::vector<std::vector<std::wstring>> commands(1);
+    for (int i = 1; i < argc; ++i) {
+        if (std::wstring_view(argv[i]) == L";")
+            commands.emplace_back();
+        else
+            commands.back().emplace_back(argv[i]);
+    }
+    bool ok = true;
+    for (const auto& words : commands) {
+        if (words.empty()) continue;
+        if (!runCommand(words)) {
+            ok = false;
+            break;
+        }
+    }
+    if (argc < 2) {
+        fail(L"usage: nodrell-driver <command> [args] [; <command> [args]]...");
+        ok = false;
+    }
+    if (processRunning()) {
+        TerminateProcess(started.process, 1);
+        WaitForSingleObject(started.process, MessageTimeoutMs);
+    }
+    return ok ? 0 : 2;
+}

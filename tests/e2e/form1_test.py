@@ -1,0 +1,350 @@
+#!/usr/bin/python3
+"""The countdown window of the Windows build, started under Wine and read by the driver.
+
+    form1_test.py CHECK --state DIR --loader WINE --exe Nodrell.exe --driver DRIVER.exe
+                  [--prefix default|winxp]
+
+CHECK is one of: window, controls, start-time, selection, version.
+Each run starts the program once, reads its window and closes it again.
+"""
+
+import argparse
+import datetime
+import json
+import re
+import sys
+
+import wineprefix
+
+CAPTION_PREFIX = "Nodrell v1.3"
+CAPTION = "Nodrell v1.3 - Copyright (c) 2026 Ilse Marwood"
+CLIENT_TWIPS = (4755, 3570)
+
+# What the version line reads with each prefix's Windows version.
+VERSION_LINES = {
+    "default": "Shutdown v1.3.0 - Windows version 6.1  Windows XP",
+    "winxp": "Shutdown v1.3.0 - Windows version 5.1  Windows XP",
+}
+
+# Window styles (winuser.h).
+WS_MAXIMIZEBOX = 0x00010000
+WS_MINIMIZEBOX = 0x00020000
+WS_THICKFRAME = 0x00040000
+WS_SYSMENU = 0x00080000
+WS_CAPTION = 0x00C00000
+WS_EX_TOOLWINDOW = 0x00000080
+ES_CENTER = 0x0001
+
+WINDOW_CLASSES = {"Label": "Static", "Button": "Button", "TextBox": "Edit", "PictureBox": None}
+
+
+class Row:
+    """A row of the window's layout table that is a window of its own. Twips."""
+
+    def __init__(self, name, kind, caption, left, top, width, height, container=None,
+                 auto_size=False, enabled=True):
+        self.name, self.kind, self.caption = name, kind, caption
+        self.box = (left, top, width, height)
+        self.container, self.auto_size, self.enabled = container, auto_size, enabled
+
+
+# Front to back, as in forms/Form1/Form1Layout.cpp.
+ROWS = [
+    Row("Command2", "Button", "Close", 120, 3000, 915, 375),
+    Row("Command3", "Button", "About", 3720, 3000, 915, 375),
+    Row("Command1(1)", "Button", "Stop  Countdown", 3120, 2280, 1515, 510, enabled=False),
+    Row("Command1(0)", "Button", "Start  Countdown", 3120, 1785, 1515, 510),
+    Row("Label3", "Label", "Time left:", 120, 1080, 975, 435),
+    Row("Label2", "Label", "System        Time:", 300, 240, 915, 435),
+    Row("lblCountDown", "Label", "00:00:00", 1080, 900, 1935, 495),
+    Row("lblKlok", "Label", "00:00:00", 1080, 240, 1935, 435),
+    Row("Picture2", "PictureBox", None, 240, 1680, 2595, 255),
+    Row("Label4", "Label", "Time to shutdown your computer", 0, 0, 2445, 180,
+        container="Picture2", auto_size=True),
+    Row("Picture1", "PictureBox", None, 120, 1800, 2835, 975),
+    Row("txtTime(2)", "TextBox", None, 2280, 300, 315, 315, container="Picture1"),
+    Row("txtTime(1)", "TextBox", None, 1740, 300, 315, 315, container="Picture1"),
+    Row("txtTime(0)", "TextBox", None, 1200, 300, 315, 315, container="Picture1"),
+    Row("Label1", "Label", "Shutdown time:        :h         :m        :s", 60, 345, 2640, 195,
+        container="Picture1", auto_size=True),
+    Row("Frame1", "Label", None, 60, 4500, 4695, 195),
+]
+ROW = {row.name: row for row in ROWS}
+
+TIME_TEXT = re.compile(r"^([01]\d|2[0-3]):([0-5]\d):([0-5]\d)$")
+
+
+def pixels(twips, dpi):
+    """As tk::twipsToPixels: to the nearest pixel, halves away from zero."""
+    scaled = twips * dpi
+    return (scaled + 720) // 1440 if scaled >= 0 else -((-scaled + 720) // 1440)
+
+
+class Failures:
+    def __init__(self):
+        self.items = []
+
+    def check(self, condition, message):
+        print(("ok:   " if condition else "FAIL: ") + message)
+        if not condition:
+            self.items.append(message)
+        return condition
+
+
+class Run:
+    """One start of the program: the window as the driver saw it."""
+
+    def __init__(self, wine, prefix, exe, driver):
+        self.before = datetime.datetime.now()
+        self.code, records, self.output = wine.driver(
+            prefix,
+            driver,
+            [
+                ["winver"],
+                ["start", wineprefix.windows_path(exe)],
+                ["wait-window", CAPTION_PREFIX, "15000"],
+                ["dump", CAPTION_PREFIX],
+                ["stop", "5000"],
+            ],
+            timeout=25,
+        )
+        self.after = datetime.datetime.now()
+        print(f"the driver ran {(self.after - self.before).total_seconds():.2f} s")
+        if self.code is None:
+            wine.kill_server(prefix)
+        self.winver = next((r for r in records if r["type"] == "winver"), None)
+        self.window = next((r for r in records if r["type"] == "window"), None)
+        self.children = [r for r in records if r["type"] == "child"]
+        self.stop = next((r for r in records if r["type"] == "stop"), None)
+        self.errors = [r["message"] for r in records if r["type"] == "error"]
+        self.found = {}
+        self.missing = {}
+        if self.window:
+            self.dpi = self.window["dpi"]
+            self._match_rows()
+
+    def usable(self):
+        if self.code is None:
+            print("FAIL: the driver did not finish in time")
+        if self.window is None:
+            print("FAIL: the driver saw no window:")
+            print(self.output)
+            return False
+        return True
+
+    def expected(self, row):
+        return tuple(pixels(v, self.dpi) for v in row.box)
+
+    def _match_rows(self):
+        """Finds each row's window by its place: by its parent and its top left corner."""
+        for row in ROWS:
+            if row.container is None:
+                parent = self.window["hwnd"]
+            elif row.container in self.found:
+                parent = self.found[row.container]["hwnd"]
+            else:
+                self.missing[row.name] = f"its container {row.container} is missing"
+                continue
+            x, y = self.expected(row)[:2]
+            wanted = WINDOW_CLASSES[row.kind]
+            at_place = [
+                c for c in self.children
+                if c["parent"] == parent and tuple(c["parentRect"][:2]) == (x, y)
+                and (wanted is None or c["class"].lower() == wanted.lower())
+            ]
+            if row.kind == "PictureBox":
+                # A picture box holds the controls of its rows; anything else at its place
+                # cannot be it.
+                holders = [c for c in at_place if any(d["parent"] == c["hwnd"]
+                                                       for d in self.children)]
+                at_place = holders or at_place
+            if len(at_place) == 1:
+                self.found[row.name] = at_place[0]
+            else:
+                where = "the window" if row.container is None else row.container
+                self.missing[row.name] = (
+                    f"{len(at_place)} windows of class {wanted or 'any'} at ({x}, {y}) "
+                    f"in {where}, expected one"
+                )
+
+    def control(self, failures, name):
+        child = self.found.get(name)
+        failures.check(child is not None, f"{name} exists" + (
+            f" ({self.missing[name]})" if child is None else ""))
+        return child
+
+    def print_dump(self):
+        print("--- the window as the driver saw it")
+        print(json.dumps(self.window))
+        for child in self.children:
+            print(json.dumps(child))
+        if self.stop:
+            print(json.dumps(self.stop))
+        for error in self.errors:
+            print("driver error:", error)
+
+
+def check_window(run, failures):
+    w = run.window
+    failures.check(w["caption"] == CAPTION, f"caption is {w['caption']!r}")
+    failures.check(w["dpi"] == 96, f"the screen has 96 dots per inch (got {w['dpi']})")
+    want = tuple(pixels(v, run.dpi) for v in CLIENT_TWIPS)
+    failures.check(tuple(w["client"]) == want,
+                   f"client area {w['client'][0]} x {w['client'][1]}, expected {want[0]} x {want[1]}")
+    style = w["style"]
+    failures.check(style & WS_CAPTION == WS_CAPTION, "has a title bar")
+    failures.check(bool(style & WS_SYSMENU), "has a system menu")
+    failures.check(bool(style & WS_MINIMIZEBOX), "has a minimise box")
+    failures.check(not style & WS_MAXIMIZEBOX, "has no maximise box")
+    failures.check(not style & WS_THICKFRAME, "is not resizable (no sizing border)")
+    failures.check(not w["exstyle"] & WS_EX_TOOLWINDOW and w["owner"] == 0,
+                   "is an unowned application window (it gets a taskbar button)")
+    failures.check(w["enabled"], "is enabled")
+    stop = run.stop
+    failures.check(stop is not None and stop["ended"],
+                   "closing the window ends the program"
+                   + (f" (exit code {stop['exitCode']})" if stop and stop["ended"] else ""))
+
+
+def check_controls(run, failures):
+    for row in ROWS:
+        child = run.control(failures, row.name)
+        if child is None:
+            continue
+        box = run.expected(row)
+        got = tuple(child["parentRect"])
+        if row.auto_size:
+            failures.check(got[:2] == box[:2] and got[2] > 0 and got[3] > 0,
+                           f"{row.name} at {got[:2]}, sized to its caption {got[2:]}")
+        else:
+            failures.check(got == box, f"{row.name} at {got}, expected {box}")
+        if row.kind == "TextBox":
+            failures.check(child.get("limit") == 2,
+                           f"{row.name} takes at most 2 characters (limit {child.get('limit')})")
+            failures.check(bool(child["style"] & ES_CENTER), f"{row.name} is centred")
+        if row.caption is not None and row.name != "lblKlok":
+            failures.check(child["text"] == row.caption,
+                           f"{row.name} reads {child['text']!r}, expected {row.caption!r}")
+        failures.check(child["enabled"] == row.enabled,
+                       f"{row.name} is {'enabled' if child['enabled'] else 'disabled'}")
+        failures.check(child["visible"], f"{row.name} is visible")
+
+    klok = run.found.get("lblKlok")
+    if klok:
+        failures.check(TIME_TEXT.match(klok["text"]) is not None,
+                       f"lblKlok shows a time of day: {klok['text']!r}")
+    frame = run.found.get("Frame1")
+    if frame:
+        failures.check(frame["rect"][1] >= run.window["client"][1],
+                       "Frame1 lies below the client area, never seen")
+        failures.check(frame["text"].startswith("Shutdown v1.3.0 - Windows version "),
+                       f"Frame1 holds the version line: {frame['text']!r}")
+
+    # Where two rows overlap, the earlier one lies in front: first among its siblings.
+    for i, front in enumerate(ROWS):
+        for back in ROWS[i + 1:]:
+            a, b = run.found.get(front.name), run.found.get(back.name)
+            if not a or not b or a["parent"] != b["parent"]:
+                continue
+            ax, ay, aw, ah = a["parentRect"]
+            bx, by, bw, bh = b["parentRect"]
+            if ax < bx + bw and bx < ax + aw and ay < by + bh and by < ay + ah:
+                failures.check(a["order"] < b["order"],
+                               f"{front.name} lies in front of {back.name}, which it overlaps")
+
+
+def time_in_run(run, hours, minutes, seconds):
+    """Whether the time of day lies between the start of the run and the dump, to the
+    second (a run may pass midnight)."""
+    start = run.before.replace(microsecond=0)
+    for day in (run.before.date(), run.after.date()):
+        moment = datetime.datetime.combine(day, datetime.time(hours, minutes, seconds))
+        if start <= moment <= run.after:
+            return True
+    return False
+
+
+def check_start_time(run, failures):
+    span = f"{run.before:%H:%M:%S.%f}"[:-3] + " .. " + f"{run.after:%H:%M:%S.%f}"[:-3]
+    fields = [run.control(failures, f"txtTime({i})") for i in range(3)]
+    if all(fields):
+        texts = [f["text"] for f in fields]
+        digits = all(re.fullmatch(r"\d\d", t) for t in texts)
+        failures.check(digits, f"the fields hold two digits each: {texts}")
+        if digits:
+            h, m, s = (int(t) for t in texts)
+            failures.check(h < 24 and m < 60 and s < 60 and time_in_run(run, h, m, s),
+                           f"the fields hold the time of the start {':'.join(texts)} "
+                           f"(local clock {span})")
+    for name in ("lblCountDown", "lblKlok"):
+        label = run.control(failures, name)
+        if label is None:
+            continue
+        text = label["text"]
+        if name == "lblCountDown" or text == "00:00:00":
+            failures.check(text == "00:00:00", f"{name} reads {text!r} right after the start")
+        else:
+            match = TIME_TEXT.match(text)
+            failures.check(match is not None
+                           and time_in_run(run, *(int(g) for g in match.groups())),
+                           f"{name} shows the time of day {text!r} (local clock {span})")
+
+
+def check_selection(run, failures):
+    hours = run.control(failures, "txtTime(0)")
+    if hours:
+        failures.check(hours.get("sel") == [0, 2],
+                       f"the hours field has its two characters selected (EM_GETSEL "
+                       f"{hours.get('sel')}, text {hours['text']!r})")
+        focus = run.window["focus"]
+        owner = next((c for c in run.children if c["hwnd"] == focus), None)
+        print(f"note: the focus is on {owner['class'] + ' ' + repr(owner['text']) if owner else focus}")
+
+
+def check_version(run, failures, prefix):
+    frame = run.control(failures, "Frame1")
+    if frame:
+        reported = (f"{run.winver['major']}.{run.winver['minor']}" if run.winver else "unknown")
+        failures.check(frame["text"] == VERSION_LINES[prefix],
+                       f"Frame1 reads {frame['text']!r}, expected {VERSION_LINES[prefix]!r} "
+                       f"(the prefix reports Windows {reported})")
+
+
+CHECKS = {
+    "window": check_window,
+    "controls": check_controls,
+    "start-time": check_start_time,
+    "selection": check_selection,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("check", choices=[*CHECKS, "version"])
+    parser.add_argument("--state", required=True)
+    parser.add_argument("--loader", required=True)
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--driver", required=True)
+    parser.add_argument("--prefix", default="default", choices=list(wineprefix.PREFIXES))
+    args = parser.parse_args()
+
+    wine = wineprefix.Wine(args.state, args.loader).load()
+    run = Run(wine, args.prefix, args.exe, args.driver)
+    if not run.usable():
+        return 1
+    failures = Failures()
+    if args.check == "version":
+        check_version(run, failures, args.prefix)
+    else:
+        CHECKS[args.check](run, failures)
+    for error in run.errors:
+        failures.check(False, f"driver: {error}")
+    if failures.items:
+        run.print_dump()
+        print(f"{len(failures.items)} check(s) failed")
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

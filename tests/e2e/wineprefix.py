@@ -1,0 +1,318 @@
+"""Throwaway Wine prefixes and a private X server for the end-to-end tests.
+
+The fixture (fixture.py) creates them once per test run and writes their whereabouts to
+state.json in the state directory; the tests read that file and run the driver in them.
+"""
+
+import json
+import os
+import pathlib
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+STATE_FILE = "state.json"
+
+# The prefixes, and the Windows version each reports ("" leaves Wine's default, 6.1).
+PREFIXES = {"default": "", "winxp": "winxp"}
+
+# The program's windows look for Verdana, which is not installed here; DejaVu Sans stands in.
+# Without Managed=N every closed window stalls for two seconds when no window manager runs.
+SETTINGS_REG = r"""REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Verdana"="DejaVu Sans"
+"""
+
+# A 64-bit prefix knows only the 64-bit XP (5.2), so winecfg refuses "winxp" there; this
+# value is what winecfg writes for it in a 32-bit prefix and makes Wine report 5.1.
+WINXP_REG = r"""REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine]
+"Version"="winxp"
+"""
+
+# The wine server stays this many seconds after its last program ends, so that the tests,
+# run one after the other, find it and its service processes ready.
+SERVER_LINGER_S = 30
+
+# The longest a test run may keep the prefixes' desktops open; the cleanup ends it sooner.
+HOLD_MAX_S = 300
+
+WINE_FONTS = pathlib.Path("/usr/share/wine/fonts")
+
+
+def windows_path(path):
+    """The path as Wine programs see it, through drive Z:, which is the Unix root."""
+    return "Z:" + str(pathlib.Path(path).resolve()).replace("/", "\\")
+
+
+def wineserver_binary(loader):
+    folder = pathlib.Path(loader).parent
+    for name in ("wineserver64", "wineserver32", "wineserver"):
+        if (folder / name).exists():
+            return str(folder / name)
+    return shutil.which("wineserver") or "wineserver"
+
+
+class Wine:
+    """A state directory with the X server and the prefixes of one test run."""
+
+    def __init__(self, state_dir, loader):
+        self.state_dir = pathlib.Path(state_dir).resolve()
+        self.loader = str(loader)
+        self.server = wineserver_binary(loader)
+        self.log_dir = self.state_dir / "logs"
+        self.state = {}
+
+    # --- state ---------------------------------------------------------------------------
+
+    def load(self):
+        path = self.state_dir / STATE_FILE
+        if not path.exists():
+            raise SystemExit(f"{path} is missing: the e2e setup has not run")
+        self.state = json.loads(path.read_text())
+        return self
+
+    def save(self):
+        (self.state_dir / STATE_FILE).write_text(json.dumps(self.state, indent=1))
+
+    def prefix_dir(self, name):
+        return self.state_dir / f"prefix-{name}"
+
+    def env(self, prefix):
+        env = dict(os.environ)
+        env.update(
+            DISPLAY=self.state["display"],
+            WINEPREFIX=str(self.prefix_dir(prefix)),
+            WINELOADER=self.loader,
+            WINEDEBUG=os.environ.get("NODRELL_WINEDEBUG", "-all"),
+            WINEDLLOVERRIDES="mscoree,mshtml=",
+        )
+        env.pop("WINEARCH", None)
+        if not self.is_64bit():
+            env["WINEARCH"] = "win32"
+        return env
+
+    def is_64bit(self):
+        return pathlib.Path(self.loader).name.endswith("64")
+
+    # --- running programs ----------------------------------------------------------------
+
+    def run(self, prefix, args, timeout, log_name=None):
+        """Runs a Wine program in the prefix; returns (exit code, stdout text, stderr text).
+
+        Output goes through files, not pipes: Wine's service processes outlive the program
+        and would hold a pipe open."""
+        self.log_dir.mkdir(parents=True, exist_ok=True)
+        self.ensure_server(prefix)
+        with tempfile.TemporaryFile(dir=self.log_dir) as out, tempfile.TemporaryFile(
+            dir=self.log_dir
+        ) as err:
+            try:
+                code = subprocess.run(
+                    [self.loader, *args],
+                    env=self.env(prefix),
+                    stdin=subprocess.DEVNULL,
+                    stdout=out,
+                    stderr=err,
+                    timeout=timeout,
+                    cwd=self.state_dir,
+                ).returncode
+            except subprocess.TimeoutExpired:
+                code = None
+            out.seek(0)
+            err.seek(0)
+            stdout = out.read().decode("utf-8", "replace")
+            stderr = err.read().decode("utf-8", "replace")
+        if log_name:
+            (self.log_dir / f"{log_name}.log").write_text(
+                f"$ {' '.join(args)}\nexit: {code}\n--- stdout\n{stdout}--- stderr\n{stderr}"
+            )
+        return code, stdout, stderr
+
+    def driver(self, prefix, driver_exe, commands, timeout):
+        """Runs the driver with the commands (lists of words) chained in one process.
+
+        Returns (exit code, list of the JSON records it printed, raw stdout + stderr)."""
+        args = [str(pathlib.Path(driver_exe).resolve())]
+        for i, command in enumerate(commands):
+            if i:
+                args.append(";")
+            args.extend(command)
+        code, stdout, stderr = self.run(prefix, args, timeout)
+        records = []
+        for line in stdout.splitlines():
+            line = line.strip()
+            if line.startswith("{"):
+                try:
+                    records.append(json.loads(line))
+                except json.JSONDecodeError:
+                    pass
+        return code, records, stdout + stderr
+
+    def ensure_server(self, prefix):
+        """Starts the prefix's wine server unless one runs, lingering after its last program.
+
+        Left to the loader, Debian's server quits with the last program, and each test would
+        wait for it and the service processes to start again. An idle server still ends by
+        itself, so an interrupted run leaves nothing behind for long."""
+        subprocess.run(
+            [self.server, f"-p{SERVER_LINGER_S}"],
+            env={**os.environ, "WINEPREFIX": str(self.prefix_dir(prefix))},
+            stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL,
+            timeout=20,
+        )
+
+    def kill_server(self, prefix):
+        """Ends every Wine process of the prefix."""
+        if not self.prefix_dir(prefix).exists():
+            return
+        env = {**os.environ, "WINEPREFIX": str(self.prefix_dir(prefix))}
+        subprocess.run(
+            [self.server, "-k"],
+            env=env,
+            stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL,
+            timeout=20,
+        )
+
+    # --- the X server --------------------------------------------------------------------
+
+    def start_xvfb(self):
+        """Starts Xvfb on a display number it picks itself among the free ones."""
+        read_end, write_end = os.pipe()
+        log = open(self.log_dir / "xvfb.log", "wb")
+        proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp", "-dpi", "96"],
+            pass_fds=(write_end,),
+            stdin=subprocess.DEVNULL,
+            stdout=log,
+            stderr=log,
+            start_new_session=True,
+        )
+        os.close(write_end)
+        log.close()
+        number = b""
+        deadline = time.monotonic() + 15
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        if not number.strip().isdigit():
+            proc.kill()
+            raise SystemExit("Xvfb did not start; see " + str(self.log_dir / "xvfb.log"))
+        self.state["display"] = ":" + number.decode().strip()
+        self.state["xvfb_pid"] = proc.pid
+
+    def stop_xvfb(self):
+        pid = self.state.get("xvfb_pid")
+        if not pid:
+            return
+        try:
+            # Only our own X server: the pid may have been reused since.
+            cmdline = pathlib.Path(f"/proc/{pid}/cmdline").read_bytes()
+        except OSError:
+            return
+        if b"Xvfb" not in cmdline or b"-displayfd" not in cmdline:
+            return
+        os.kill(pid, signal.SIGTERM)
+        for _ in range(50):
+            if not pathlib.Path(f"/proc/{pid}").exists():
+                return
+            try:
+                if pathlib.Path(f"/proc/{pid}/stat").read_text().split(") ")[1][0] == "Z":
+                    return
+            except OSError:
+                return
+            time.sleep(0.1)
+        os.kill(pid, signal.SIGKILL)
+
+    # --- prefixes ------------------------------------------------------------------------
+
+    def create_prefix(self, name):
+        """Starts wineboot for a new prefix; returns the running process."""
+        folder = self.prefix_dir(name)
+        folder.mkdir(parents=True)
+        self.ensure_server(name)
+        log = open(self.log_dir / f"wineboot-{name}.log", "wb")
+        proc = subprocess.Popen(
+            [self.loader, "wineboot", "-i"],
+            env=self.env(name),
+            stdin=subprocess.DEVNULL,
+            stdout=log,
+            stderr=log,
+            cwd=self.state_dir,
+        )
+        log.close()
+        proc.prefix_name = name
+        proc.prefix_dir = folder
+        return proc
+
+    def start_holder(self, name, driver_exe):
+        """Keeps Wine's desktop process of the prefix running until the cleanup.
+
+        The desktop process ends a second after its last program; a program that starts
+        while it ends waits ten seconds for it. A hidden window held open all along avoids
+        that. Returns once the window exists."""
+        log_path = self.log_dir / f"holder-{name}.log"
+        with open(log_path, "wb") as log:
+            proc = subprocess.Popen(
+                [self.loader, str(pathlib.Path(driver_exe).resolve()), "hold",
+                 str(HOLD_MAX_S * 1000)],
+                env=self.env(name),
+                stdin=subprocess.DEVNULL,
+                stdout=log,
+                stderr=log,
+                cwd=self.state_dir,
+                start_new_session=True,
+            )
+        self.state.setdefault("holders", {})[name] = proc.pid
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline and proc.poll() is None:
+            if '"type":"hold"' in log_path.read_text(errors="replace"):
+                return
+            time.sleep(0.05)
+        raise SystemExit(f"the desktop holder of prefix {name} did not start; see {log_path}")
+
+    def stop_holders(self):
+        for pid in self.state.get("holders", {}).values():
+            try:
+                if b"nodrell-driver" in pathlib.Path(f"/proc/{pid}/cmdline").read_bytes():
+                    os.kill(pid, signal.SIGKILL)
+            except OSError:
+                pass
+
+    def configure_prefix(self, name):
+        """Fonts, registry settings and Windows version of a booted prefix."""
+        fonts = self.prefix_dir(name) / "drive_c" / "windows" / "Fonts"
+        fonts.mkdir(parents=True, exist_ok=True)
+        if WINE_FONTS.is_dir():
+            for font in WINE_FONTS.iterdir():
+                shutil.copy2(font, fonts / font.name)
+        reg = self.state_dir / "settings.reg"
+        reg.write_text(SETTINGS_REG.replace("\n", "\r\n"))
+        code, _, _ = self.run(name, ["regedit", "/S", windows_path(reg)], 60, f"regedit-{name}")
+        if code != 0:
+            raise SystemExit(f"regedit failed in prefix {name}")
+        version = PREFIXES[name]
+        if version:
+            code, _, _ = self.run(name, ["winecfg", "-v", version], 60, f"winecfg-{name}")
+            if code != 0:
+                xp = self.state_dir / "winxp.reg"
+                xp.write_text(WINXP_REG.replace("\n", "\r\n"))
+                code, _, _ = self.run(name, ["regedit", "/S", windows_path(xp)], 60,
+                                      f"regedit-version-{name}")
+                if code != 0:
+                    raise SystemExit(f"cannot set Windows version {version} in prefix {name}")
