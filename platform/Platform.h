@@ -1,7 +1,10 @@
 #pragma once
 
+#include "Registry.h"
+
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace platform {
@@ -13,7 +16,7 @@ struct VersionNumbers {
 
 // The operating-system calls the program makes, so that tests can record them instead.
 class Platform {
-  public:
+public:
     virtual ~Platform() = default;
 
     // The operating system's major and minor version. Nothing when the query cannot be made
@@ -27,6 +30,30 @@ class Platform {
 
     // The call route: ExitWindowsEx, or on Linux the login manager's power-off.
     virtual void exitWindows(std::uint32_t flags, std::uint32_t reason) = 0;
+
+    // The registry, read through the ANSI calls RegOpenKeyExA, RegQueryValueExA and
+    // RegCloseKey; each returns the call's result, registry::Success or an error code. The
+    // query writes at most `size` bytes (no more than data.size()) into `data` and leaves the
+    // value's type and length in `type` and `size`; a longer value fails with
+    // registry::MoreData.
+    virtual long openRegistryKey(std::uint32_t root, std::string_view subKey, std::uint32_t access,
+                                 registry::Key& key) = 0;
+    virtual long queryRegistryValue(registry::Key key, std::string_view valueName,
+                                    std::uint32_t& type, std::span<std::uint8_t> data,
+                                    std::uint32_t& size) = 0;
+    virtual void closeRegistryKey(registry::Key key) = 0;
+
+    // Whether an ordinary file lies at `path`: not a directory, and on Windows neither
+    // hidden nor a system file.
+    virtual bool fileExists(std::string_view path) = 0;
+
+    // Starts the program at `path` (the path alone, no arguments) without waiting for it,
+    // its window shown by `showCommand`. False when it cannot be started.
+    virtual bool startProgram(std::string_view path, int showCommand) = 0;
+
+    // Hands the address to the shell for its default action (ShellExecuteA with no verb),
+    // on Linux to the desktop's opener. Nothing is reported back.
+    virtual void openInShell(std::string_view address) = 0;
 };
 
 } // namespace platform

@@ -2,6 +2,9 @@
 
 #include "Platform.h"
 
+#include <algorithm>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -9,8 +12,8 @@ namespace platform {
 
 // Stands in for the operating system in tests: answers from its fields and records every
 // request, so that nothing reaches the real system.
-class RecordingPlatform final : public Platform {
-  public:
+class RecordingPlatform : public Platform {
+public:
     struct ShutdownCommand {
         std::string commandLine;
         int showCommand = 0;
@@ -39,6 +42,82 @@ class RecordingPlatform final : public Platform {
     std::size_t powerOffRequests() const {
         return shutdownCommands.size() + exitWindowsCalls.size();
     }
+
+    // The registry below HKEY_LOCAL_MACHINE: keys by path, values by name. Like that root
+    // for an ordinary user it is read only: asking for more than reading is refused.
+    std::map<std::string, std::map<std::string, registry::Value>> machineKeys;
+    struct KeyOpening {
+        std::uint32_t root = 0;
+        std::string subKey;
+        std::uint32_t access = 0;
+    };
+    struct ValueQuery {
+        std::string subKey;
+        std::string valueName;
+        std::uint32_t sizeOffered = 0;
+    };
+    std::vector<KeyOpening> keysOpened;
+    std::vector<ValueQuery> valuesQueried;
+    int keysClosed = 0;
+
+    // Ordinary files that exist, and the paths tested.
+    std::set<std::string> files;
+    std::vector<std::string> filesTested;
+
+    struct ProgramStart {
+        std::string path;
+        int showCommand = 0;
+    };
+    bool startSucceeds = true;
+    std::vector<ProgramStart> programsStarted; // every attempt, also one that fails
+    std::vector<std::string> addressesOpened;
+
+    std::size_t openKeyCount() const { return openKeys_.size(); }
+
+    long openRegistryKey(std::uint32_t root, std::string_view subKey, std::uint32_t access,
+                         registry::Key& key) override {
+        keysOpened.push_back({root, std::string(subKey), access});
+        if (root != registry::LocalMachine) return registry::FileNotFound;
+        if ((access & ~(registry::ReadAccess | registry::ViewAccess)) != 0)
+            return registry::AccessDenied;
+        if (machineKeys.find(std::string(subKey)) == machineKeys.end())
+            return registry::FileNotFound;
+        key = nextKey_++;
+        openKeys_[key] = std::string(subKey);
+        return registry::Success;
+    }
+    long queryRegistryValue(registry::Key key, std::string_view valueName, std::uint32_t& type,
+                            std::span<std::uint8_t> data, std::uint32_t& size) override {
+        const auto open = openKeys_.find(key);
+        if (open == openKeys_.end()) return registry::InvalidHandle;
+        valuesQueried.push_back({open->second, std::string(valueName), size});
+        const auto& values = machineKeys.at(open->second);
+        const auto value = values.find(std::string(valueName));
+        if (value == values.end()) return registry::FileNotFound;
+        const std::size_t room = std::min<std::size_t>(size, data.size());
+        type = value->second.type;
+        size = static_cast<std::uint32_t>(value->second.data.size());
+        if (value->second.data.size() > room) return registry::MoreData;
+        std::copy(value->second.data.begin(), value->second.data.end(), data.begin());
+        return registry::Success;
+    }
+    void closeRegistryKey(registry::Key key) override {
+        ++keysClosed;
+        openKeys_.erase(key);
+    }
+    bool fileExists(std::string_view path) override {
+        filesTested.emplace_back(path);
+        return files.count(std::string(path)) != 0;
+    }
+    bool startProgram(std::string_view path, int showCommand) override {
+        programsStarted.push_back({std::string(path), showCommand});
+        return startSucceeds && !path.empty();
+    }
+    void openInShell(std::string_view address) override { addressesOpened.emplace_back(address); }
+
+private:
+    std::map<registry::Key, std::string> openKeys_;
+    registry::Key nextKey_ = 0x100;
 };
 
 } // namespace platform

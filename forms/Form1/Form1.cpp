@@ -7,6 +7,7 @@
 #include "TimeText.h"
 #include "VersionLine.h"
 #include "app/Project.h"
+#include "forms/frmAbout/frmAbout.h"
 #include "platform/DetectWinVersion.h"
 #include "toolkit/Program.h"
 
@@ -24,6 +25,7 @@ Form1::Form1(tk::Clock& clock, platform::Platform& system)
     for (int i = 0; i < 2; ++i)
         Command1(i).onClick = [this, i] { Command1_Click(i); };
     Command2().onClick = [this] { Command2_Click(); };
+    Command3().onClick = [this] { Command3_Click(); };
     for (int i = 0; i < 3; ++i) {
         tk::TextBox& field = txtTime(i);
         field.onChange = [this, i] { txtTime_Change(i); };
@@ -114,6 +116,13 @@ void Form1::StopCountdown() {
 
 void Form1::Command2_Click() {
     tk::endProgram();
+}
+
+// The About window is built afresh for every opening and goes when it is closed. The
+// countdown keeps ticking meanwhile.
+void Form1::Command3_Click() {
+    frmAbout about(system_);
+    about.Show();
 }
 
 void Form1::txtTime_Change(int index) {

@@ -8,7 +8,7 @@
 
 // The countdown window, the program's main window.
 class Form1 {
-  public:
+public:
     // Creates the window with its controls and runs its load handling; not shown yet.
     Form1(tk::Clock& clock, platform::Platform& system);
 
@@ -28,13 +28,14 @@ class Form1 {
 
     void ShutDownPC();
 
-  private:
+private:
     void Form_Load();
     void Timer1_Timer();
     void Command1_Click(int index);
     void StartCountdown();
     void StopCountdown();
     void Command2_Click();
+    void Command3_Click();
     void txtTime_Change(int index);
     void txtTime_GotFocus(int index);
     void txtTime_KeyPress(int index, int& keyAscii);

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
+#include <algorithm>
 #include <string>
 
 namespace platform {
@@ -69,6 +72,91 @@ void SystemPlatform::startShutdownCommand(std::string_view commandLine, int show
 void SystemPlatform::exitWindows(std::uint32_t flags, std::uint32_t reason) {
     enableShutdownPrivilege();
     ExitWindowsEx(flags, reason);
+}
+
+namespace {
+
+HKEY keyHandle(registry::Key key) {
+    return reinterpret_cast<HKEY>(key);
+}
+
+// The predefined roots are 32-bit values that the system widens with their sign.
+HKEY rootHandle(std::uint32_t root) {
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
+}
+
+} // namespace
+
+long SystemPlatform::openRegistryKey(std::uint32_t root, std::string_view subKey,
+                                     std::uint32_t access, registry::Key& key) {
+    const std::string name(subKey);
+    HKEY opened = nullptr;
+    const LONG result = RegOpenKeyExA(rootHandle(root), name.c_str(), 0, access, &opened);
+    if (result == ERROR_SUCCESS) key = reinterpret_cast<registry::Key>(opened);
+    return result;
+}
+
+long SystemPlatform::queryRegistryValue(registry::Key key, std::string_view valueName,
+                                        std::uint32_t& type, std::span<std::uint8_t> data,
+                                        std::uint32_t& size) {
+    const std::string name(valueName);
+    DWORD valueType = 0;
+    DWORD length = static_cast<DWORD>(std::min<std::size_t>(size, data.size()));
+    const LONG result =
+        RegQueryValueExA(keyHandle(key), name.c_str(), nullptr, &valueType, data.data(), &length);
+    type = valueType;
+    size = length;
+    return result;
+}
+
+void SystemPlatform::closeRegistryKey(registry::Key key) {
+    RegCloseKey(keyHandle(key));
+}
+
+bool SystemPlatform::fileExists(std::string_view path) {
+    // Directories, hidden and system files do not count as files here.
+    const std::string name(path);
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes &
+            (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
+bool SystemPlatform::startProgram(std::string_view path, int showCommand) {
+    if (path.empty()) return false;
+    // The path is the program itself, handed over as the application name and quoted in its
+    // command line: as a bare command line, a path with blanks such as
+    // "C:\Program Files\..." would start "C:\Program.exe" where one exists.
+    const std::string application(path);
+    std::string commandLine = "\"" + application + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showCommand);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+void SystemPlatform::openInShell(std::string_view address) {
+    // Looked up at run time: a system without the shell library skips the call.
+    using ShellExecuteAFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    static const ShellExecuteAFn shellExecute = [] {
+        HMODULE shell = LoadLibraryA("shell32.dll");
+        return shell ? reinterpret_cast<ShellExecuteAFn>(
+                           reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")))
+                     : nullptr;
+    }();
+    if (!shellExecute) return;
+    // The shell may hand the address to handlers that need COM on this thread.
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)com;
+    const std::string file(address);
+    shellExecute(nullptr, nullptr, file.c_str(), nullptr, "", SW_SHOWNORMAL);
 }
 
 } // namespace platform

@@ -1,0 +1,59 @@
+#include "frmAbout.h"
+
+#include "SysInfoLauncher.h"
+#include "app/Project.h"
+#include "frmAboutLayout.h"
+#include "toolkit/Program.h"
+
+#include <exception>
+
+frmAbout::frmAbout(platform::Platform& system)
+    : system_(system), window_(tk::createWindow(about::Window, about::Controls())) {
+    cmdOK().onClick = [this] { cmdOK_Click(); };
+    cmdSysInfo().onClick = [this] { cmdSysInfo_Click(); };
+    lblURL().onClick = [this] { lblURL_Click(); };
+    Form_Load();
+}
+
+void frmAbout::Show() {
+    window_->showModal();
+}
+
+void frmAbout::Form_Load() {
+    window_->setCaption("About " + std::string(project::Title));
+    const int major = project::Major;
+    const int minor = project::Minor;
+    const int revision = project::Revision;
+    lblVersion().setCaption("Version " + std::to_string(major) + "." + std::to_string(minor) + "." +
+                            std::to_string(revision));
+    lblTitle().setCaption(project::Title);
+    lblTitle2().setCaption(lblTitle().caption());
+}
+
+void frmAbout::cmdOK_Click() {
+    window_->unload();
+}
+
+void frmAbout::cmdSysInfo_Click() {
+    StartSysInfo();
+}
+
+void frmAbout::lblURL_Click() {
+    std::string address = lblURL().caption();
+    OpenURL(address);
+}
+
+void frmAbout::OpenURL(std::string& URLs) {
+    if (URLs.empty()) URLs = about::HomePage;
+    // Opening the page is a courtesy: whatever goes wrong, the window carries on.
+    try {
+        system_.openInShell(URLs);
+    } catch (const std::exception&) {
+    }
+    tk::doEvents();
+}
+
+void frmAbout::StartSysInfo() {
+    if (!about::FindAndStartSysInfo(system_))
+        tk::msgBox(about::SysInfoUnavailable, project::Title, tk::MsgIcon::None);
+}

@@ -1,0 +1,285 @@
+#include "FakeClock.h"
+#include "QtWidgets.h"
+#include "forms/Form1/Form1.h"
+#include "forms/frmAbout/frmAbout.h"
+#include "platform/RecordingPlatform.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+namespace reg = platform::registry;
+
+constexpr std::string_view HomePage = "https://nodrell.example.org/";
+
+class AboutWindow : public testing::Test {
+protected:
+    FakeClock clock;
+    platform::RecordingPlatform system;
+    std::unique_ptr<Form1> form;
+    QObject scope; // the timers of one test end with it
+
+    void SetUp() override {
+        clock.now = {9, 0, 0};
+        form = std::make_unique<Form1>(clock, system);
+        form->Show();
+        ASSERT_TRUE(waitActive("Form1"));
+    }
+
+    // Runs `step` once the About window has been open for a moment.
+    void whileOpen(int afterMilliseconds, std::function<void(QWidget& about)> step) {
+        QTimer::singleShot(afterMilliseconds, &scope, [step] {
+            QWidget* about = topLevel("frmAbout");
+            if (about == nullptr || !about->isVisible()) {
+                ADD_FAILURE() << "the About window is not open";
+                return;
+            }
+            step(*about);
+        });
+    }
+
+    // Presses the About button; returns once the About window is closed again. A window
+    // that the test's steps leave open counts as a failure and is closed.
+    void openAbout() {
+        QObject guard;
+        QTimer::singleShot(5000, &guard, [] {
+            if (QWidget* about = topLevel("frmAbout")) {
+                ADD_FAILURE() << "the About window stayed open";
+                about->close();
+            }
+        });
+        QTest::mouseClick(widget("Form1", "Command3"), Qt::LeftButton);
+    }
+
+    static QString focused() {
+        QWidget* focus = QApplication::focusWidget();
+        return focus != nullptr ? focus->objectName() : QString();
+    }
+    static void press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
+};
+
+TEST_F(AboutWindow, LoadWritesTheCaptionVersionAndTitles) {
+    frmAbout about(system);
+    EXPECT_EQ(about.window().caption(), "About Nodrell");
+    EXPECT_EQ(about.lblVersion().caption(), "Version 1.3.0");
+    EXPECT_EQ(about.lblTitle().caption(), "Nodrell");
+    EXPECT_EQ(about.lblTitle2().caption(), "Nodrell");
+    EXPECT_EQ(about.lblURL().caption(), HomePage);
+    EXPECT_EQ(about.lblDescription().caption(),
+              "Counts down till the time you setup and then shuts down your PC. Ideal for "
+              "saving power, shutting down your PC after a download etc... Works with Windows "
+              "95/98/Me/XP...");
+    EXPECT_NE(about.Label1().caption().find("Ilse Marwood"), std::string::npos);
+    EXPECT_NE(about.lblDisclaimer().caption().find("freeware"), std::string::npos);
+    EXPECT_EQ(about.cmdOK().caption(), "OK");
+    EXPECT_EQ(about.cmdSysInfo().caption(), "&System Info...");
+    EXPECT_TRUE(system.addressesOpened.empty());
+    EXPECT_TRUE(system.keysOpened.empty());
+}
+
+TEST_F(AboutWindow, TheAboutButtonShowsItModallyWithTheFocusOnOk) {
+    bool checked = false;
+    whileOpen(200, [&](QWidget& about) {
+        EXPECT_EQ(about.windowTitle(), "About Nodrell");
+        EXPECT_EQ(QApplication::activeModalWidget(), &about);
+        EXPECT_EQ(focused(), "cmdOK");
+        EXPECT_EQ(about.width(), 382);
+        EXPECT_EQ(about.height(), 237);
+        EXPECT_EQ(about.pos(), QPoint(156, 129));
+        // The countdown window takes no input meanwhile.
+        EXPECT_TRUE(QApplication::activeModalWidget() != topLevel("Form1"));
+        auto* ok = qobject_cast<QPushButton*>(widget("frmAbout", "cmdOK"));
+        ASSERT_NE(ok, nullptr);
+        EXPECT_TRUE(ok->isDefault());
+        EXPECT_EQ(ok->geometry(), QRect(283, 175, 84, 23));
+        EXPECT_EQ(widget("frmAbout", "cmdSysInfo")->geometry(), QRect(284, 205, 83, 23));
+        auto* title = qobject_cast<QLabel*>(widget("frmAbout", "lblTitle2"));
+        ASSERT_NE(title, nullptr);
+        EXPECT_EQ(title->text(), "Nodrell");
+        EXPECT_EQ(widget("frmAbout", "lblURL")->pos(), QPoint(72, 140));
+        EXPECT_TRUE(widget("frmAbout", "lblURL")->font().underline());
+        // The etched separator: grey above, white below.
+        EXPECT_EQ(widget("frmAbout", "Line1(1)")->geometry(), QRect(6, 163, 371, 1));
+        EXPECT_EQ(widget("frmAbout", "Line1(0)")->geometry(), QRect(7, 164, 370, 2));
+        checked = true;
+        press(Qt::Key_Escape);
+        EXPECT_FALSE(about.isVisible());
+    });
+    openAbout();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(topLevel("frmAbout"), nullptr); // unloaded
+}
+
+TEST_F(AboutWindow, TheBlackTitleLiesInFrontOfTheWhiteOne) {
+    bool checked = false;
+    whileOpen(200, [&](QWidget& about) {
+        const QPoint inBoth(80, 25);
+        EXPECT_EQ(about.childAt(inBoth), widget("frmAbout", "lblTitle2"));
+        EXPECT_EQ(about.childAt(QPoint(20, 40)), widget("frmAbout", "Image1"));
+        checked = true;
+        press(Qt::Key_Escape);
+    });
+    openAbout();
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(AboutWindow, EnterOnOkCloses) {
+    bool pressed = false;
+    whileOpen(200, [&](QWidget& about) {
+        EXPECT_EQ(focused(), "cmdOK");
+        pressed = true;
+        press(Qt::Key_Return);
+        EXPECT_FALSE(about.isVisible());
+    });
+    openAbout();
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(topLevel("frmAbout"), nullptr);
+}
+
+TEST_F(AboutWindow, EscapeClosesAlsoFromTheSystemInfoButton) {
+    bool pressed = false;
+    whileOpen(200, [&](QWidget& about) {
+        widget("frmAbout", "cmdSysInfo")->setFocus();
+        EXPECT_EQ(focused(), "cmdSysInfo");
+        pressed = true;
+        press(Qt::Key_Escape);
+        EXPECT_FALSE(about.isVisible());
+    });
+    openAbout();
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(topLevel("frmAbout"), nullptr);
+    EXPECT_TRUE(system.keysOpened.empty()); // the tool was not looked for
+}
+
+TEST_F(AboutWindow, EnterOnTheSystemInfoButtonPressesItAndTheWindowStays) {
+    BoxSeen seen;
+    bool stillOpen = false;
+    whileOpen(200, [&](QWidget&) {
+        widget("frmAbout", "cmdSysInfo")->setFocus();
+        closeNextBox(seen, 200);
+        press(Qt::Key_Return); // waits in the message box
+        stillOpen = topLevel("frmAbout") != nullptr && topLevel("frmAbout")->isVisible();
+        press(Qt::Key_Escape);
+        EXPECT_FALSE(topLevel("frmAbout")->isVisible());
+    });
+    openAbout();
+    EXPECT_EQ(seen.text, "System Information Is Unavailable At This Time");
+    EXPECT_EQ(seen.title, "Nodrell");
+    EXPECT_FALSE(seen.warning);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_TRUE(system.programsStarted.empty());
+}
+
+TEST_F(AboutWindow, SystemInfoStartsTheRegisteredToolWithoutAMessage) {
+    const std::string path = "C:\\Tools\\MSINFO32.EXE";
+    std::vector<std::uint8_t> bytes(path.begin(), path.end());
+    bytes.push_back(0);
+    system.machineKeys["SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"]["PATH"] = {reg::Sz, bytes};
+    QWidget* boxSeen = nullptr;
+    whileOpen(200, [&](QWidget&) {
+        QTest::mouseClick(widget("frmAbout", "cmdSysInfo"), Qt::LeftButton);
+        boxSeen = QApplication::activeModalWidget() != topLevel("frmAbout")
+                      ? QApplication::activeModalWidget()
+                      : nullptr;
+        press(Qt::Key_Escape);
+    });
+    openAbout();
+    EXPECT_EQ(boxSeen, nullptr);
+    ASSERT_EQ(system.programsStarted.size(), 1u);
+    EXPECT_EQ(system.programsStarted[0].path, path);
+    EXPECT_EQ(system.programsStarted[0].showCommand, 1);
+}
+
+TEST_F(AboutWindow, AClickOnTheAddressOpensItAndTheWindowStaysModal) {
+    bool stillModal = false;
+    whileOpen(200, [&](QWidget& about) {
+        QTest::mouseClick(widget("frmAbout", "lblURL"), Qt::LeftButton);
+        stillModal = QApplication::activeModalWidget() == &about && about.isVisible();
+        EXPECT_EQ(qobject_cast<QLabel*>(widget("frmAbout", "lblURL"))->text().toStdString(),
+                  HomePage);
+        press(Qt::Key_Escape);
+    });
+    openAbout();
+    EXPECT_TRUE(stillModal);
+    EXPECT_EQ(system.addressesOpened, std::vector<std::string>{std::string(HomePage)});
+}
+
+TEST_F(AboutWindow, OpenUrlFallsBackToTheHomePage) {
+    frmAbout about(system);
+    std::string address;
+    about.OpenURL(address);
+    EXPECT_EQ(address, HomePage);
+    std::string other = "https://example.net/x";
+    about.OpenURL(other);
+    EXPECT_EQ(other, "https://example.net/x");
+    EXPECT_EQ(system.addressesOpened,
+              (std::vector<std::string>{std::string(HomePage), "https://example.net/x"}));
+}
+
+TEST_F(AboutWindow, OpeningTwiceShowsTheSameTextsAgain) {
+    std::vector<QString> texts[2];
+    for (auto& seen : texts) {
+        whileOpen(200, [&](QWidget& about) {
+            seen.push_back(about.windowTitle());
+            for (const char* name : {"lblVersion", "lblTitle", "lblTitle2", "lblURL", "Label1",
+                                     "lblDescription", "lblDisclaimer"})
+                seen.push_back(qobject_cast<QLabel*>(widget("frmAbout", name))->text());
+            seen.push_back(focused());
+            press(Qt::Key_Escape);
+        });
+        openAbout();
+    }
+    ASSERT_EQ(texts[0].size(), 9u);
+    EXPECT_EQ(texts[0][0], "About Nodrell");
+    EXPECT_EQ(texts[0][1], "Version 1.3.0");
+    EXPECT_EQ(texts[0][8], "cmdOK");
+    EXPECT_EQ(texts[0], texts[1]);
+}
+
+TEST_F(AboutWindow, TheTitleBarsCloseButtonUnloadsIt) {
+    whileOpen(200, [](QWidget& about) { about.close(); });
+    openAbout();
+    EXPECT_EQ(topLevel("frmAbout"), nullptr);
+    EXPECT_TRUE(waitActive("Form1"));
+}
+
+TEST_F(AboutWindow, TheCountdownGoesOnAndPowersOffWhileItIsOpen) {
+    system.version = platform::VersionNumbers{6, 1};
+    form = std::make_unique<Form1>(clock, system);
+    form->Show();
+    ASSERT_TRUE(waitActive("Form1"));
+    form->txtTime(0).setText("10");
+    form->txtTime(1).setText("30");
+    form->txtTime(2).setText("00");
+    QTest::mouseClick(widget("Form1", "Command1(0)"), Qt::LeftButton);
+    ASSERT_TRUE(form->CountingDown);
+    clock.now = {10, 29, 59};
+
+    std::size_t before = 0;
+    std::size_t during = 0;
+    whileOpen(300, [&](QWidget&) {
+        before = system.powerOffRequests();
+        EXPECT_EQ(form->lblCountDown().caption(), "00:00:01");
+        clock.now = {10, 30, 0};
+    });
+    whileOpen(1000, [&](QWidget&) {
+        during = system.powerOffRequests();
+        EXPECT_EQ(form->lblCountDown().caption(), "00:00:00");
+        EXPECT_EQ(form->lblKlok().caption(), "10:30:00");
+        press(Qt::Key_Escape);
+    });
+    openAbout();
+    EXPECT_EQ(before, 0u);
+    EXPECT_GE(during, 2u); // every tick of the second, four a second
+    EXPECT_EQ(system.exitWindowsCalls.size(), system.powerOffRequests());
+    EXPECT_TRUE(form->CountingDown);
+}
+
+} // namespace
