@@ -10,13 +10,13 @@ struct TimeOfDay {
 
 // The local time of day, to the second.
 class Clock {
-  public:
+public:
     virtual ~Clock() = default;
     virtual TimeOfDay timeOfDay() = 0;
 };
 
 class SystemClock final : public Clock {
-  public:
+public:
     TimeOfDay timeOfDay() override;
 };
 

@@ -23,7 +23,7 @@ constexpr int MiddleButton = 4;
 // What every control that is a window of its own can do. Texts are UTF-8; selection
 // positions and lengths count characters.
 class Control {
-  public:
+public:
     virtual ~Control() = default;
     virtual void setEnabled(bool enabled) = 0;
     virtual bool enabled() const = 0;
@@ -32,7 +32,7 @@ class Control {
 };
 
 class Label : public Control {
-  public:
+public:
     virtual void setCaption(std::string_view caption) = 0;
     virtual std::string caption() const = 0;
     virtual void setBackColor(Color color) = 0;
@@ -46,7 +46,7 @@ class Label : public Control {
 // Writing the text from code runs onChange exactly once before the write returns, also when
 // the text is unchanged; moving the focus here runs onGotFocus before setFocus returns.
 class TextBox : public Control {
-  public:
+public:
     virtual void setText(std::string_view text) = 0;
     virtual std::string text() const = 0;
     virtual void setSelStart(int start) = 0;
@@ -66,7 +66,7 @@ class TextBox : public Control {
 };
 
 class Button : public Control {
-  public:
+public:
     virtual void setCaption(std::string_view caption) = 0;
     virtual std::string caption() const = 0;
     virtual void setFocus() = 0;
@@ -78,12 +78,12 @@ class Button : public Control {
 
     std::function<void()> onClick;
 
-  private:
+private:
     Color backColor_ = ButtonFace;
 };
 
 class Timer {
-  public:
+public:
     virtual ~Timer() = default;
     virtual void setInterval(int milliseconds) = 0;
     virtual int interval() const = 0;

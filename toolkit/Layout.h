@@ -18,6 +18,11 @@ enum class Kind { Label, TextBox, Button, PictureBox, Image, Line, Timer };
 enum class Align { Left, Center, Right };
 enum class WindowBorder { FixedSingle, FixedDialog };
 
+// Pictures are named: the program carries them (Windows: resources of those names, Qt:
+// resources under :/pictures/; app/resources has Logo1, Logo2, AboutIcon and LinkCursor).
+// This one is the program's own icon, the icon the system shows for the program file.
+inline constexpr std::string_view ProgramIcon = "Program";
+
 // One control of a window's layout. Rows are listed from front to back: where two controls
 // overlap, the earlier row lies in front. Controls that take the focus are listed in their
 // tab order, which both back ends follow.
@@ -44,6 +49,8 @@ struct ControlSpec {
     int lineWidth = 1;      // line width in pixels
     int interval = 0;       // timer interval in milliseconds
     bool timerEnabled = true;
+    std::string_view picture{}; // image: the picture it shows at its own size, top left
+    std::string_view cursor{};  // label: the named mouse cursor shown over it; empty: arrow
 };
 
 struct Point {
@@ -59,7 +66,8 @@ struct WindowSpec {
     bool maxButton = false;
     Font font;
     Color backColor = ButtonFace;
-    std::optional<Point> position{}; // twips from the screen's top left; absent: system default
+    std::optional<Point> position{};     // twips from the screen's top left; absent: system default
+    std::string_view icon = ProgramIcon; // the picture of the title bar's icon
 };
 
 } // namespace tk

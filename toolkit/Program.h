@@ -10,7 +10,7 @@ enum class MsgIcon { None, Warning };
 
 // The program's event loop. Construct it once, before any window.
 class Application {
-  public:
+public:
     Application(int& argc, char** argv);
     ~Application();
     Application(const Application&) = delete;

@@ -13,7 +13,7 @@ namespace tk {
 // A top-level window built from its layout table. Creating it creates every control, not
 // yet shown; the form's load handling runs between creation and the first show.
 class Window {
-  public:
+public:
     virtual ~Window() = default;
 
     virtual void show() = 0;      // modeless

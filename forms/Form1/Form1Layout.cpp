@@ -187,13 +187,15 @@ const std::array Layout{
                 .left = 3600,
                 .top = 660,
                 .width = 720,
-                .height = 720},
+                .height = 720,
+                .picture = "Logo2"},
     ControlSpec{.kind = Kind::Image,
                 .name = "Image1",
                 .left = 3240,
                 .top = 240,
                 .width = 720,
-                .height = 720},
+                .height = 720,
+                .picture = "Logo1"},
     ControlSpec{.kind = Kind::Line,
                 .name = "Line2",
                 .left = 0,
@@ -229,6 +231,7 @@ const tk::WindowSpec Window{
     .minButton = true,
     .maxButton = false,
     .font = Font{.face = "Verdana", .points = 8.25},
+    .icon = tk::ProgramIcon,
 };
 
 std::span<const ControlSpec> Controls() {

@@ -2,7 +2,9 @@
 
 #include "QtConvert.h"
 
+#include <QFile>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 
 #include <algorithm>
@@ -20,14 +22,46 @@ QString controlObjectName(std::string_view name, int index) {
 
 namespace {
 
+QString picturePath(std::string_view name) {
+    return QStringLiteral(":/pictures/") + toQString(name);
+}
+
+} // namespace
+
+QPixmap picture(std::string_view name) {
+    return name.empty() ? QPixmap() : QPixmap(picturePath(name));
+}
+
+QIcon windowIcon(std::string_view name) {
+    return name.empty() ? QIcon() : QIcon(picturePath(name));
+}
+
+QCursor mouseCursor(std::string_view name) {
+    QFile file(picturePath(name));
+    if (name.empty() || !file.open(QIODevice::ReadOnly)) return QCursor(Qt::ArrowCursor);
+    const QByteArray bytes = file.readAll();
+    const QImage image = QImage::fromData(bytes);
+    // A cursor file keeps the hot spot of its first image where an icon file keeps the
+    // planes and the bits per pixel: two 16-bit words from byte 10 on.
+    constexpr qsizetype HotSpot = 10;
+    if (image.isNull() || bytes.size() < HotSpot + 4) return QCursor(Qt::ArrowCursor);
+    const auto word = [&bytes](qsizetype at) {
+        return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1])
+                                                           << 8;
+    };
+    return QCursor(QPixmap::fromImage(image), word(HotSpot), word(HotSpot + 2));
+}
+
+namespace {
+
 class Builder {
-  public:
+public:
     Builder(FormWidget& form, const WindowSpec& window, std::span<const ControlSpec> rows)
         : form_(form), window_(window), rows_(rows), scale_(Scale::ofPrimaryScreen()) {}
 
     ControlSet build();
 
-  private:
+private:
     QWidget* parentOf(const ControlSpec& row);
     QFrame* pictureBox(std::string_view name);
     void place(QWidget& widget, const ControlSpec& row);
@@ -113,6 +147,7 @@ QWidget* Builder::create(const ControlSpec& row) {
         place(*widget, row);
         auto label = std::make_unique<QtLabel>(widget, row);
         label->setEnabled(row.enabled);
+        if (!row.cursor.empty()) widget->setCursor(mouseCursor(row.cursor));
         set_.labels.push_back({std::string(row.name), row.index, std::move(label)});
         return widget;
     }
@@ -140,9 +175,12 @@ QWidget* Builder::create(const ControlSpec& row) {
         return frame;
     }
     case Kind::Image: {
-        // Pictures are not loaded yet: the image keeps its place, empty.
+        // The picture at its own size in the top left corner; its transparent pixels show
+        // what lies behind, the window and the images further back.
         auto* image = new QLabel(parentOf(row));
         image->setFocusPolicy(Qt::NoFocus);
+        image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        image->setPixmap(picture(row.picture));
         place(*image, row);
         return image;
     }

@@ -8,6 +8,10 @@
 
 #include "toolkit/Layout.h"
 
+#include <QCursor>
+#include <QIcon>
+#include <QPixmap>
+
 #include <memory>
 #include <span>
 #include <string>
@@ -32,6 +36,16 @@ struct ControlSet {
 
 // "name", or "name(index)" for a member of a control array: the widget's object name.
 QString controlObjectName(std::string_view name, int index);
+
+// The named picture the program carries (the Qt resources under :/pictures/); a null pixmap
+// when it has none of that name.
+QPixmap picture(std::string_view name);
+
+// The named picture as a window icon, with every size it holds.
+QIcon windowIcon(std::string_view name);
+
+// The named cursor file as a mouse cursor with its own hot spot; the arrow when there is none.
+QCursor mouseCursor(std::string_view name);
 
 // Creates the widgets of the layout table on the form: places, fonts and colours, front
 // to back order, tab order over the controls that take the focus.

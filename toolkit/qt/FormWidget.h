@@ -11,7 +11,7 @@ namespace tk::qt {
 // The top-level widget of a window: presses its default and cancel buttons and reports
 // its closing.
 class FormWidget final : public QWidget {
-  public:
+public:
     FormWidget() = default;
 
     void setDefaultButton(QPushButton* button) { default_ = button; }
@@ -23,11 +23,11 @@ class FormWidget final : public QWidget {
 
     std::function<void()> onClosed;
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-  private:
+private:
     QPushButton* buttonFor(int key) const;
 
     QPointer<QPushButton> default_;

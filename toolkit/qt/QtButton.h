@@ -11,15 +11,15 @@ namespace tk::qt {
 
 // A push button that Enter presses while it has the focus, as on Windows.
 class ButtonWidget final : public QPushButton {
-  public:
+public:
     explicit ButtonWidget(QWidget* parent) : QPushButton(parent) {}
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
 class QtButton final : public WidgetControl<Button, ButtonWidget> {
-  public:
+public:
     // Takes the row's caption; the widget's place and font are already set.
     QtButton(ButtonWidget* widget, const ControlSpec& row);
     QtButton(const QtButton&) = delete;
@@ -30,7 +30,7 @@ class QtButton final : public WidgetControl<Button, ButtonWidget> {
     void setFocus() override;
     bool hasFocus() const override;
 
-  private:
+private:
     std::string caption_;
 };
 

@@ -19,7 +19,7 @@ template <class Handler, class... Args> void fire(const Handler& handler, Args&&
 // control's own, as set from code: a control inside a hidden window stays visible.
 // The widget may be gone once its window is destroyed; the control then keeps its state.
 template <class Interface, class Widget> class WidgetControl : public Interface {
-  public:
+public:
     explicit WidgetControl(Widget* widget) : widget_(widget) {}
 
     void setEnabled(bool enabled) override {
@@ -40,10 +40,10 @@ template <class Interface, class Widget> class WidgetControl : public Interface 
     }
     bool visible() const override { return visible_; }
 
-  protected:
+protected:
     Widget* widget() const { return widget_.data(); }
 
-  private:
+private:
     QPointer<Widget> widget_;
     bool enabled_ = true;
     bool visible_ = true;

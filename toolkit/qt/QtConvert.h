@@ -32,13 +32,13 @@ void setTextColor(QWidget& widget, Color color);
 
 // Twips to pixels at the primary screen's logical resolution.
 class Scale {
-  public:
+public:
     static Scale ofPrimaryScreen();
     Scale(int dotsPerInchX, int dotsPerInchY) : dpiX_(dotsPerInchX), dpiY_(dotsPerInchY) {}
     int x(int twips) const;
     int y(int twips) const;
 
-  private:
+private:
     int dpiX_;
     int dpiY_;
 };

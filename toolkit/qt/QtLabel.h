@@ -13,19 +13,19 @@ class QtLabel;
 
 // A label that reports left clicks to its control.
 class LabelWidget final : public QLabel {
-  public:
+public:
     explicit LabelWidget(QWidget* parent) : QLabel(parent) {}
     void setOwner(QtLabel* owner) { owner_ = owner; }
 
-  protected:
+protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-  private:
+private:
     QtLabel* owner_ = nullptr;
 };
 
 class QtLabel final : public WidgetControl<Label, LabelWidget> {
-  public:
+public:
     // Takes the row's caption, colours, border, alignment and sizing; the widget's place
     // and font are already set.
     QtLabel(LabelWidget* widget, const ControlSpec& row);
@@ -40,7 +40,7 @@ class QtLabel final : public WidgetControl<Label, LabelWidget> {
     void setForeColor(Color color) override;
     Color foreColor() const override { return foreColor_; }
 
-  private:
+private:
     std::string caption_;
     Color backColor_;
     Color foreColor_;

@@ -16,7 +16,7 @@ class QtTextBox;
 // types or pastes within the character limit. Qt's own maxLength would also cut texts written
 // from code, which must stay whole, so the limit is kept here instead.
 class TextBoxWidget final : public QLineEdit {
-  public:
+public:
     explicit TextBoxWidget(QWidget* parent);
     void setOwner(QtTextBox* owner) { owner_ = owner; }
     void setLimit(int maxLength) { limit_ = maxLength; }
@@ -29,7 +29,7 @@ class TextBoxWidget final : public QLineEdit {
     void insertLimited(QString text);
     void pasteLimited(QClipboard::Mode mode);
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -38,7 +38,7 @@ class TextBoxWidget final : public QLineEdit {
     void contextMenuEvent(QContextMenuEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
 
-  private:
+private:
     qsizetype roomLeft() const;
     bool insertsText(const QKeyEvent& event) const;
     void typeReplacement(int code, QKeyEvent& original);
@@ -49,7 +49,7 @@ class TextBoxWidget final : public QLineEdit {
 };
 
 class QtTextBox final : public WidgetControl<TextBox, TextBoxWidget> {
-  public:
+public:
     // Takes the row's text, alignment, tooltip and limit; the widget's place and font are
     // already set.
     QtTextBox(TextBoxWidget* widget, const ControlSpec& row);
@@ -68,7 +68,7 @@ class QtTextBox final : public WidgetControl<TextBox, TextBoxWidget> {
     int maxLength() const override { return maxLength_; }
     std::string toolTip() const override { return toolTip_; }
 
-  private:
+private:
     int maxLength_;
     std::string toolTip_;
 };

@@ -9,7 +9,7 @@ namespace tk::qt {
 
 // Ticks while enabled with an interval above 0 and while its window is open.
 class QtTimer final : public Timer {
-  public:
+public:
     explicit QtTimer(const ControlSpec& row);
     QtTimer(const QtTimer&) = delete;
     QtTimer& operator=(const QtTimer&) = delete;
@@ -22,7 +22,7 @@ class QtTimer final : public Timer {
     // A closed window's timers stop; they go on when it is shown again.
     void setWindowOpen(bool open);
 
-  private:
+private:
     void update();
 
     QTimer timer_;

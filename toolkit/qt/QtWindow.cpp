@@ -55,6 +55,7 @@ QtWindow::QtWindow(const WindowSpec& window, std::span<const ControlSpec> contro
     form_->setFont(toQFont(window.font));
     setBackground(*form_, window.backColor);
     setCaption(window.caption);
+    form_->setWindowIcon(windowIcon(window.icon));
     controls_ = buildControls(*form_, window, controls);
     form_->onClosed = [this] { closed(); };
 }

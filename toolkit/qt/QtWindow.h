@@ -15,7 +15,7 @@ namespace tk::qt {
 // A window built from its layout table. Its controls live as long as this object, also
 // after the window is closed from its title bar; its widgets go with this object.
 class QtWindow final : public Window {
-  public:
+public:
     QtWindow(const WindowSpec& window, std::span<const ControlSpec> controls);
     ~QtWindow() override;
     QtWindow(const QtWindow&) = delete;
@@ -33,7 +33,7 @@ class QtWindow final : public Window {
     Button& button(std::string_view name, int index = -1) override;
     Timer& timer(std::string_view name) override;
 
-  private:
+private:
     void closed();
     void setTimersRunning(bool running);
 

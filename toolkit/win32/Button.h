@@ -8,7 +8,7 @@ namespace tk::win32 {
 
 // A push button.
 class NativeButton final : public Button, public Child, private Subclass {
-  public:
+public:
     NativeButton(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
                  const Font& windowFont);
 
@@ -26,7 +26,7 @@ class NativeButton final : public Button, public Child, private Subclass {
     // The thick border of the button that Enter presses.
     void setDefaultLook(bool isDefault);
 
-  private:
+private:
     LRESULT message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 

@@ -11,7 +11,7 @@ class FormWindow;
 
 // A control of a window that is a native child window of its own.
 class Child {
-  public:
+public:
     Child(FormWindow& form, const ControlSpec& spec, int id);
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
@@ -26,8 +26,10 @@ class Child {
     // The colours for the control's WM_CTLCOLOR* message: true with the background brush,
     // false to keep the system's.
     virtual bool colors(HDC /*dc*/, HBRUSH& /*background*/) { return false; }
+    // The mouse cursor over the control; null for the one its class gives.
+    virtual HCURSOR cursor() const { return nullptr; }
 
-  protected:
+protected:
     // Creates the native window at the bottom of its siblings' z-order, so that creating the
     // rows in table order stacks them front to back.
     void create(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,

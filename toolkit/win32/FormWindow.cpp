@@ -107,6 +107,11 @@ FormWindow::FormWindow(const WindowSpec& window, std::span<const ControlSpec> co
                     nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) throw std::runtime_error("cannot create a window");
     forms::add(hwnd_);
+    // The large icon for the task switcher, the small one for the title bar.
+    if (HICON big = windowIcon(window.icon, GetSystemMetrics(SM_CXICON)))
+        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    if (HICON little = windowIcon(window.icon, GetSystemMetrics(SM_CXSMICON)))
+        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
 
     // Whatever frame the system draws, the client area is the table's size.
     RECT client{};
@@ -334,6 +339,15 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (child->colors(reinterpret_cast<HDC>(wParam), background))
                 return reinterpret_cast<LRESULT>(background);
         }
+        break;
+    case WM_SETCURSOR:
+        // A control's own cursor; the control passes the question up before answering it.
+        if (LOWORD(lParam) == HTCLIENT)
+            if (Child* child = childOf(reinterpret_cast<HWND>(wParam)))
+                if (HCURSOR cursor = child->cursor()) {
+                    SetCursor(cursor);
+                    return TRUE;
+                }
         break;
     case WM_COMMAND:
         command(wParam, lParam);

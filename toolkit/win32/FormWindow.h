@@ -20,7 +20,7 @@ class ToolTips;
 
 // A top-level window of class "NodrellForm" with its controls.
 class FormWindow final : public Window {
-  public:
+public:
     FormWindow(const WindowSpec& window, std::span<const ControlSpec> controls);
     ~FormWindow() override;
 
@@ -52,7 +52,7 @@ class FormWindow final : public Window {
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-  private:
+private:
     using Key = std::pair<std::string, int>;
 
     void createControls(std::span<const ControlSpec> controls);

@@ -2,15 +2,19 @@
 
 #include "Colors.h"
 #include "Font.h"
+#include "Image.h"
 #include "Text.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tk::win32 {
 
 namespace {
 
 constexpr Color ButtonText = 0x80000012u;
+// Marks the native window of a label without background.
+constexpr wchar_t SeeThrough[] = L"NodrellSeeThrough";
 
 DWORD alignment(Align align) {
     switch (align) {
@@ -37,7 +41,8 @@ RECT boundsInParent(HWND window) {
 NativeLabel::NativeLabel(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
                          const Font& windowFont)
     : Child(form, spec, id), font_(font(spec.font.value_or(windowFont))),
-      fore_(spec.foreColor.value_or(ButtonText)), back_(spec.backColor.value_or(ButtonFace)) {
+      fore_(spec.foreColor.value_or(ButtonText)), back_(spec.backColor.value_or(ButtonFace)),
+      cursor_(spec.cursor.empty() ? nullptr : namedCursor(spec.cursor)) {
     // Plain Static styles wrap at word boundaries; the caption is shown as written.
     const DWORD style = alignment(spec.align) | SS_NOTIFY | SS_NOPREFIX;
     const DWORD exStyle = spec.border ? WS_EX_CLIENTEDGE : 0;
@@ -45,6 +50,10 @@ NativeLabel::NativeLabel(FormWindow& form, const ControlSpec& spec, int id, HWND
            pixelBounds(spec.left, spec.top, spec.width, spec.height));
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     if (spec.autoSize) fitCaption();
+    if (spec.transparent) {
+        SetPropW(hwnd_, SeeThrough, reinterpret_cast<HANDLE>(1));
+        subclass(hwnd_);
+    }
 }
 
 void NativeLabel::setVisible(bool visible) {
@@ -61,6 +70,8 @@ void NativeLabel::setCaption(std::string_view caption) {
         RedrawWindow(GetParent(hwnd_), &before, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         repaint();
+    } else {
+        redrawSeeThroughInFront();
     }
 }
 
@@ -123,7 +134,55 @@ void NativeLabel::repaint() {
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     } else {
         InvalidateRect(hwnd_, nullptr, TRUE);
+        redrawSeeThroughInFront();
     }
+}
+
+// Labels without background in front of this one show it, so they are drawn again with it.
+void NativeLabel::redrawSeeThroughInFront() {
+    const RECT mine = boundsInParent(hwnd_);
+    for (HWND front = GetWindow(hwnd_, GW_HWNDPREV); front; front = GetWindow(front, GW_HWNDPREV)) {
+        RECT overlap{};
+        const RECT theirs = boundsInParent(front);
+        if (!GetPropW(front, SeeThrough) || !IntersectRect(&overlap, &mine, &theirs)) continue;
+        MapWindowPoints(GetParent(front), front, reinterpret_cast<POINT*>(&overlap), 2);
+        InvalidateRect(front, &overlap, FALSE);
+    }
+}
+
+// The visible controls behind this label, drawn into its own picture from the back one
+// forward: a native window hides its siblings behind it, so they would not show otherwise.
+void NativeLabel::drawSiblingsBehind(HDC dc) {
+    const RECT mine = boundsInParent(hwnd_);
+    std::vector<HWND> behind;
+    for (HWND back = GetWindow(hwnd_, GW_HWNDNEXT); back; back = GetWindow(back, GW_HWNDNEXT)) {
+        RECT overlap{};
+        const RECT theirs = boundsInParent(back);
+        if (IsWindowVisible(back) && IntersectRect(&overlap, &mine, &theirs))
+            behind.push_back(back);
+    }
+    for (auto back = behind.rbegin(); back != behind.rend(); ++back) {
+        POINT origin{0, 0};
+        MapWindowPoints(*back, hwnd_, &origin, 1);
+        POINT old{};
+        SetViewportOrgEx(dc, origin.x, origin.y, &old);
+        SendMessageW(*back, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+                     PRF_CLIENT | PRF_ERASEBKGND);
+        SetViewportOrgEx(dc, old.x, old.y, nullptr);
+    }
+}
+
+LRESULT NativeLabel::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_PAINT && wParam == 0) {
+        PAINTSTRUCT paint{};
+        HDC dc = BeginPaint(window, &paint);
+        drawSiblingsBehind(dc);
+        original(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    if (msg == WM_NCDESTROY) RemovePropW(window, SeeThrough);
+    return original(window, msg, wParam, lParam);
 }
 
 } // namespace tk::win32

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "Child.h"
+#include "Subclass.h"
 #include "toolkit/Controls.h"
 
 namespace tk::win32 {
 
-// A label: a Static control that reports clicks.
-class NativeLabel final : public Label, public Child {
-  public:
+// A label: a Static control that reports clicks. One without background shows the labels
+// behind it through.
+class NativeLabel final : public Label, public Child, private Subclass {
+public:
     NativeLabel(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
                 const Font& windowFont);
 
@@ -24,14 +26,19 @@ class NativeLabel final : public Label, public Child {
 
     void notify(int code) override;
     bool colors(HDC dc, HBRUSH& background) override;
+    HCURSOR cursor() const override { return cursor_; }
 
-  private:
+private:
     void fitCaption();
     void repaint();
+    void redrawSeeThroughInFront();
+    void drawSiblingsBehind(HDC dc);
+    LRESULT message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     HFONT font_;
     Color fore_;
     Color back_;
+    HCURSOR cursor_;
 };
 
 } // namespace tk::win32

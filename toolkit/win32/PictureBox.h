@@ -7,12 +7,12 @@ namespace tk::win32 {
 
 // A picture box holding other controls: a Static that the keyboard interface walks into.
 class PictureBox final : public Child, private Subclass {
-  public:
+public:
     PictureBox(FormWindow& form, const ControlSpec& spec, int id, HWND parent);
 
     bool colors(HDC dc, HBRUSH& background) override;
 
-  private:
+private:
     LRESULT message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 

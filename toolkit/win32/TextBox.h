@@ -11,7 +11,7 @@ namespace tk::win32 {
 
 // A text box: a single-line Edit control.
 class NativeTextBox final : public TextBox, public Child, private Subclass {
-  public:
+public:
     NativeTextBox(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
                   const Font& windowFont);
 
@@ -32,7 +32,7 @@ class NativeTextBox final : public TextBox, public Child, private Subclass {
 
     void notify(int code) override;
 
-  private:
+private:
     LRESULT message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     void gotFocus();
     void mouseUp(int button, WPARAM wParam, LPARAM lParam);

@@ -7,7 +7,7 @@ namespace tk::win32 {
 
 // A timer of the window: WM_TIMER with the timer's id.
 class NativeTimer final : public Timer {
-  public:
+public:
     NativeTimer(HWND owner, UINT_PTR id, int interval, bool enabled);
 
     void setInterval(int milliseconds) override;
@@ -20,7 +20,7 @@ class NativeTimer final : public Timer {
     // The window is going: no more ticks.
     void stop();
 
-  private:
+private:
     void apply();
 
     HWND owner_;

@@ -9,11 +9,11 @@ namespace tk::win32 {
 // The tool tips of a window's controls. The tip window belongs to the window and goes
 // with it.
 class ToolTips {
-  public:
+public:
     explicit ToolTips(HWND owner);
     void add(HWND control, const std::wstring& text);
 
-  private:
+private:
     HWND owner_;
     HWND tips_ = nullptr;
 };
