@@ -20,6 +20,35 @@
 //                                   stays between the tests' programs (when it closes and
 //                                   restarts, the next program may stall for 10 s)
 //   winver                          the Windows version this prefix reports
+//
+// Working the controls as a user would. <control> names a window inside the window whose
+// caption starts with <caption>: "@x,y" the innermost visible control at that point of the
+// window's client area (pixels), "#id" the control with that id, anything else the control
+// whose text is exactly that.
+// The input goes straight to the program's windows as the messages a control gets from a
+// click or a key (WM_LBUTTONDOWN/UP; WM_KEYDOWN, WM_CHAR, WM_KEYUP), not through the
+// desktop's input queue: programs of tests running side by side never get it, and each
+// message is handled before the next goes (a posted WM_KEYDOWN would have its WM_CHAR
+// queued behind input posted after it). Like real input it reaches no disabled control and
+// no window behind a modal box. Dialog keys (Tab, Enter, Escape) are not emulated.
+//
+//   click <caption> <control>       press and release the left mouse button over the
+//                                   control's centre; prints whether it was delivered and
+//                                   whether its handling returned (not while a box it
+//                                   opened is up)
+//   type <caption> <control> <text> click into the control, clear it with End and
+//                                   Backspace, and type the text key by key; the keys go
+//                                   wherever the focus is at each key, as real keys would
+//   type-time <caption> <hours control> <minutes control> <seconds control> <s>
+//                                   type the local time <s> seconds from now (two digits
+//                                   each) into the three controls; prints the time typed
+//   focus <caption> <control> <ms>  wait up to <ms> for the focus to be on the control;
+//                                   prints where it is (not an error when elsewhere)
+//   wait-gone <caption> <ms>        wait until no visible window of the program has a
+//                                   caption starting with <caption>
+//   windows                         the program's visible top-level windows
+//   wait-file <path> <ms>           wait until the file exists and is not empty
+//   clock                           the local time, to the millisecond
 #include <windows.h>
 
 #include <fcntl.h>
@@ -57,7 +86,7 @@ std::string utf8(std::wstring_view text) {
 
 // One line of JSON, written when complete so that lines never interleave.
 class Json {
-  public:
+public:
     Json& text(const char* key, std::wstring_view value) {
         this->key(key);
         line_ += '"';
@@ -104,7 +133,7 @@ class Json {
         std::fflush(stdout);
     }
 
-  private:
+private:
     void key(const char* name) {
         line_ += line_.size() > 1 ? ",\"" : "\"";
         line_ += name;
@@ -272,9 +301,19 @@ bool cmdWaitWindow(const std::vector<std::wstring>& args) {
     const ULONGLONG begin = GetTickCount64();
     for (;;) {
         if (HWND window = findWindow(args[0])) {
+            // A window shows before the code that shows it has finished (it may set the
+            // focus next); the program is ready once it waits for input.
+            bool idle = true;
+            if (started.process) {
+                const ULONGLONG waited = GetTickCount64() - begin;
+                idle = WaitForInputIdle(started.process, waited < timeout
+                                                             ? static_cast<DWORD>(timeout - waited)
+                                                             : 0) == 0;
+            }
             Json()
                 .text("type", L"window-found")
                 .number("hwnd", handleValue(window))
+                .flag("idle", idle)
                 .number("waitedMs", static_cast<long long>(GetTickCount64() - begin))
                 .print();
             return true;
@@ -329,6 +368,13 @@ BOOL CALLBACK dumpChild(HWND child, LPARAM param) {
         .numbers("client", {client.right, client.bottom})
         .flag("enabled", IsWindowEnabled(child) != FALSE)
         .flag("visible", IsWindowVisible(child) != FALSE);
+    const LONG style = GetWindowLongW(child, GWL_STYLE);
+    if (CompareStringOrdinal(cls.c_str(), -1, L"Static", -1, TRUE) == CSTR_EQUAL &&
+        (style & SS_TYPEMASK) == SS_ICON) {
+        DWORD_PTR icon = 0;
+        SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, MessageTimeoutMs, &icon);
+        line.flag("icon", icon != 0);
+    }
     if (CompareStringOrdinal(cls.c_str(), -1, L"Edit", -1, TRUE) == CSTR_EQUAL) {
         DWORD_PTR selection = 0;
         DWORD_PTR limit = 0;
@@ -417,11 +463,16 @@ bool cmdWaitExit(const std::vector<std::wstring>& args) {
     if (args.size() != 1 || !parseMs(args[0], timeout) || !requireStarted()) return false;
     bool ended = false;
     DWORD code = 0;
+    const ULONGLONG begin = GetTickCount64();
     if (!waitExit(timeout, ended, code)) {
         fail(L"the program is still running after " + args[0] + L" ms");
         return false;
     }
-    Json().text("type", L"exit").number("exitCode", code).print();
+    Json()
+        .text("type", L"exit")
+        .number("exitCode", code)
+        .number("waitedMs", static_cast<long long>(GetTickCount64() - begin))
+        .print();
     return true;
 }
 
@@ -499,6 +550,327 @@ bool cmdWinver(const std::vector<std::wstring>&) {
     return true;
 }
 
+// --- working the controls ----------------------------------------------------------------
+
+// How long a message's handling may take before the driver goes on: longer only when it
+// opens a modal box, which is closed by a later command. The message is handled in any
+// case, and the next one after it.
+constexpr UINT HandlingMs = 2000;
+
+// The innermost visible window at a point of the top-level window's client area; disabled
+// windows count, as they stand in front of what lies behind them.
+HWND controlAtPoint(HWND top, POINT point) {
+    HWND current = top;
+    for (;;) {
+        HWND child = ChildWindowFromPointEx(current, point, CWP_SKIPINVISIBLE);
+        if (!child || child == current) return current == top ? nullptr : current;
+        MapWindowPoints(current, child, &point, 1);
+        current = child;
+    }
+}
+
+struct ChildSearch {
+    const std::wstring* text = nullptr;
+    int id = 0;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK findChild(HWND child, LPARAM param) {
+    auto& search = *reinterpret_cast<ChildSearch*>(param);
+    const bool match =
+        search.text ? windowText(child) == *search.text : GetDlgCtrlID(child) == search.id;
+    if (!match) return TRUE;
+    search.found = child;
+    return FALSE;
+}
+
+HWND findControl(HWND top, const std::wstring& name) {
+    if (name.size() > 1 && name[0] == L'@') {
+        const size_t comma = name.find(L',');
+        if (comma != std::wstring::npos) {
+            POINT point{_wtoi(name.c_str() + 1), _wtoi(name.c_str() + comma + 1)};
+            return controlAtPoint(top, point);
+        }
+    }
+    ChildSearch search;
+    if (name.size() > 1 && name[0] == L'#')
+        search.id = _wtoi(name.c_str() + 1);
+    else
+        search.text = &name;
+    EnumChildWindows(top, findChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND requireControl(HWND top, const std::wstring& name) {
+    HWND control = findControl(top, name);
+    if (!control) fail(L"no control \"" + name + L"\" in window \"" + windowText(top) + L"\"");
+    return control;
+}
+
+// Input reaches a control only when it and every window it lies in are enabled.
+bool takesInput(HWND control) {
+    for (HWND window = control; window; window = GetAncestor(window, GA_PARENT)) {
+        if (window == GetDesktopWindow()) break;
+        if (!IsWindowEnabled(window)) return false;
+    }
+    return true;
+}
+
+void describe(Json& line, const char* key, HWND window) {
+    line.number(key, handleValue(window));
+    if (!window) return;
+    line.text((std::string(key) + "Class").c_str(), className(window))
+        .text((std::string(key) + "Text").c_str(), windowText(window))
+        .number((std::string(key) + "Id").c_str(), GetDlgCtrlID(window));
+}
+
+// Sends the message and waits for its handling; false when that has not returned in time.
+bool deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, HandlingMs, &result) !=
+           0;
+}
+
+// A press and release of the left button over the control's centre, as the control gets
+// them from the system.
+bool clickControl(HWND control, Json& line) {
+    const bool reaches = takesInput(control);
+    line.flag("delivered", reaches);
+    if (!reaches) return false;
+    RECT client{};
+    GetClientRect(control, &client);
+    const LPARAM at = MAKELPARAM(client.right / 2, client.bottom / 2);
+    deliver(control, WM_MOUSEMOVE, 0, at);
+    deliver(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    line.flag("returned", deliver(control, WM_LBUTTONUP, 0, at));
+    return true;
+}
+
+bool cmdClick(const std::vector<std::wstring>& args) {
+    if (args.size() != 2) {
+        fail(L"usage: click <caption> <control>");
+        return false;
+    }
+    HWND top = requireWindow(args[0]);
+    HWND control = top ? requireControl(top, args[1]) : nullptr;
+    if (!control) return false;
+    Json line;
+    line.text("type", L"click");
+    describe(line, "control", control);
+    clickControl(control, line);
+    line.print();
+    return true;
+}
+
+HWND focusOf(HWND top) {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &gui);
+    return gui.hwndFocus;
+}
+
+// Where a key goes: the focus of the program, or, when another program of the same desktop
+// has taken the activation meanwhile (tests running side by side), the window typed into.
+HWND keyTarget(HWND top, HWND typedInto) {
+    HWND focus = focusOf(top);
+    return focus ? focus : typedInto;
+}
+
+// One key press and release as the control gets them, the character between them as the
+// message loop's TranslateMessage makes it (0 for keys without one).
+void pressKey(HWND top, HWND typedInto, UINT vk, wchar_t character) {
+    const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    deliver(keyTarget(top, typedInto), WM_KEYDOWN, vk, static_cast<LPARAM>(1u | (scan << 16)));
+    if (character) deliver(keyTarget(top, typedInto), WM_CHAR, character, 1u | (scan << 16));
+    deliver(keyTarget(top, typedInto), WM_KEYUP, vk,
+            static_cast<LPARAM>(1u | (scan << 16) | 0xC0000000u));
+}
+
+void typeCharacter(HWND top, HWND typedInto, wchar_t c) {
+    const SHORT key = VkKeyScanW(c);
+    if (key == -1 || HIBYTE(key) != 0) {
+        // Needs Shift or has no key: the character alone.
+        deliver(keyTarget(top, typedInto), WM_CHAR, c, 1);
+        return;
+    }
+    pressKey(top, typedInto, LOBYTE(key), c);
+}
+
+// Whether the control took the click and had the focus when the typing began.
+bool typeInto(HWND top, HWND control, const std::wstring& text, Json& line) {
+    if (!clickControl(control, line)) return false;
+    const bool focused = focusOf(top) == control;
+    line.flag("focused", focused);
+    const size_t length = windowText(control).size();
+    pressKey(top, control, VK_END, 0);
+    for (size_t i = 0; i < length; ++i)
+        pressKey(top, control, VK_BACK, L'\b');
+    for (const wchar_t c : text)
+        typeCharacter(top, control, c);
+    return focused;
+}
+
+bool cmdType(const std::vector<std::wstring>& args) {
+    if (args.size() != 3) {
+        fail(L"usage: type <caption> <control> <text>");
+        return false;
+    }
+    HWND top = requireWindow(args[0]);
+    HWND control = top ? requireControl(top, args[1]) : nullptr;
+    if (!control) return false;
+    Json line;
+    line.text("type", L"type").text("typed", args[2]);
+    describe(line, "control", control);
+    typeInto(top, control, args[2], line);
+    line.text("text", windowText(control)).print();
+    return true;
+}
+
+std::wstring timeText(const SYSTEMTIME& time, bool milliseconds) {
+    wchar_t text[32];
+    if (milliseconds)
+        std::swprintf(text, 32, L"%02u:%02u:%02u.%03u", time.wHour, time.wMinute, time.wSecond,
+                      time.wMilliseconds);
+    else
+        std::swprintf(text, 32, L"%02u:%02u:%02u", time.wHour, time.wMinute, time.wSecond);
+    return text;
+}
+
+bool cmdTypeTime(const std::vector<std::wstring>& args) {
+    DWORD ahead = 0;
+    if (args.size() != 5) {
+        fail(L"usage: type-time <caption> <hours> <minutes> <seconds> <seconds from now>");
+        return false;
+    }
+    if (!parseMs(args[4], ahead)) return false;
+    HWND top = requireWindow(args[0]);
+    if (!top) return false;
+    HWND controls[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        controls[i] = requireControl(top, args[1 + i]);
+        if (!controls[i]) return false;
+    }
+    // Through the file time, so that seconds roll over into minutes, hours and the next day.
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    FILETIME file{};
+    SystemTimeToFileTime(&now, &file);
+    ULARGE_INTEGER ticks{};
+    ticks.LowPart = file.dwLowDateTime;
+    ticks.HighPart = file.dwHighDateTime;
+    ticks.QuadPart += static_cast<ULONGLONG>(ahead) * 10000000ull;
+    file.dwLowDateTime = ticks.LowPart;
+    file.dwHighDateTime = ticks.HighPart;
+    SYSTEMTIME target{};
+    FileTimeToSystemTime(&file, &target);
+    const std::wstring parts = timeText(target, false);
+
+    Json line;
+    line.text("type", L"type-time").text("now", timeText(now, true)).text("target", parts);
+    bool delivered = true;
+    for (int i = 0; i < 3 && delivered; ++i) {
+        Json field;
+        delivered = typeInto(top, controls[i], parts.substr(static_cast<size_t>(i) * 3, 2), field);
+    }
+    SYSTEMTIME done{};
+    GetLocalTime(&done);
+    line.flag("delivered", delivered).text("done", timeText(done, true)).print();
+    return true;
+}
+
+bool cmdFocus(const std::vector<std::wstring>& args) {
+    DWORD timeout = 0;
+    if (args.size() != 3) fail(L"usage: focus <caption> <control> <ms>");
+    if (args.size() != 3 || !parseMs(args[2], timeout)) return false;
+    HWND top = requireWindow(args[0]);
+    HWND control = top ? requireControl(top, args[1]) : nullptr;
+    if (!control) return false;
+    const ULONGLONG begin = GetTickCount64();
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    for (;;) {
+        GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &gui);
+        if (gui.hwndFocus == control || GetTickCount64() - begin >= timeout) break;
+        Sleep(20);
+    }
+    Json line;
+    line.text("type", L"focus").flag("on", gui.hwndFocus == control);
+    describe(line, "control", control);
+    describe(line, "focus", gui.hwndFocus);
+    describe(line, "active", gui.hwndActive);
+    line.number("waitedMs", static_cast<long long>(GetTickCount64() - begin)).print();
+    return true;
+}
+
+bool cmdWaitGone(const std::vector<std::wstring>& args) {
+    DWORD timeout = 0;
+    if (args.size() != 2) fail(L"usage: wait-gone <caption> <ms>");
+    if (args.size() != 2 || !parseMs(args[1], timeout)) return false;
+    const ULONGLONG begin = GetTickCount64();
+    while (findWindow(args[0])) {
+        if (GetTickCount64() - begin >= timeout) {
+            fail(L"the window \"" + args[0] + L"\" is still open after " + args[1] + L" ms");
+            return false;
+        }
+        Sleep(20);
+    }
+    Json()
+        .text("type", L"gone")
+        .number("waitedMs", static_cast<long long>(GetTickCount64() - begin))
+        .print();
+    return true;
+}
+
+BOOL CALLBACK listVisible(HWND window, LPARAM) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if ((started.pid && pid != started.pid) || !IsWindowVisible(window)) return TRUE;
+    Json()
+        .text("type", L"top")
+        .number("hwnd", handleValue(window))
+        .text("caption", windowText(window))
+        .text("class", className(window))
+        .flag("enabled", IsWindowEnabled(window) != FALSE)
+        .print();
+    return TRUE;
+}
+
+bool cmdWindows(const std::vector<std::wstring>&) {
+    EnumWindows(listVisible, 0);
+    Json().text("type", L"windows-end").print();
+    return true;
+}
+
+bool cmdWaitFile(const std::vector<std::wstring>& args) {
+    DWORD timeout = 0;
+    if (args.size() != 2) fail(L"usage: wait-file <path> <ms>");
+    if (args.size() != 2 || !parseMs(args[1], timeout)) return false;
+    const ULONGLONG begin = GetTickCount64();
+    for (;;) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (GetFileAttributesExW(args[0].c_str(), GetFileExInfoStandard, &data) &&
+            (data.nFileSizeLow || data.nFileSizeHigh))
+            break;
+        if (GetTickCount64() - begin >= timeout) {
+            fail(L"no file " + args[0] + L" after " + args[1] + L" ms");
+            return false;
+        }
+        Sleep(20);
+    }
+    Json()
+        .text("type", L"file")
+        .number("waitedMs", static_cast<long long>(GetTickCount64() - begin))
+        .print();
+    return true;
+}
+
+bool cmdClock(const std::vector<std::wstring>&) {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    Json().text("type", L"clock").text("time", timeText(now, true)).print();
+    return true;
+}
+
 struct Command {
     const wchar_t* name;
     bool (*run)(const std::vector<std::wstring>&);
@@ -509,7 +881,11 @@ constexpr Command Commands[] = {
     {L"dump", cmdDump},          {L"close", cmdClose},
     {L"wait-exit", cmdWaitExit}, {L"stop", cmdStop},
     {L"sleep", cmdSleep},        {L"hold", cmdHold},
-    {L"winver", cmdWinver},
+    {L"winver", cmdWinver},      {L"click", cmdClick},
+    {L"type", cmdType},          {L"type-time", cmdTypeTime},
+    {L"focus", cmdFocus},        {L"wait-gone", cmdWaitGone},
+    {L"windows", cmdWindows},    {L"clock", cmdClock},
+    {L"wait-file", cmdWaitFile},
 };
 
 bool runCommand(const std::vector<std::wstring>& words) {

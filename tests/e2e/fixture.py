@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """Sets up and tears down the X server and Wine prefixes shared by the e2e tests.
 
-    fixture.py setup   --state DIR --loader WINE --driver DRIVER.exe
+    fixture.py setup   --state DIR --loader WINE --driver DRIVER.exe [--standin SHUTDOWN.exe]
     fixture.py cleanup --state DIR --loader WINE
 
-setup replaces whatever an earlier run left in DIR. cleanup ends every process that setup
+setup replaces whatever an earlier run left in DIR; --standin is put in place of each
+prefix's shutdown.exe. cleanup ends every process that setup
 or the tests started and removes the prefixes (NODRELL_E2E_KEEP=1 keeps them to look at).
 """
 
@@ -60,7 +61,8 @@ def setup(args, names=tuple(wineprefix.PREFIXES)):
             wine.save()
         print(f"prefixes booted after {time.monotonic() - began:.1f} s")
         with concurrent.futures.ThreadPoolExecutor() as pool:
-            list(pool.map(wine.configure_prefix, names))
+            standin = getattr(args, "standin", None)
+            list(pool.map(lambda name: wine.configure_prefix(name, standin), names))
 
         for name in names:
             code, records, output = wine.driver(name, args.driver, [["winver"]], 60)
@@ -96,6 +98,7 @@ def main():
     parser.add_argument("--state", required=True)
     parser.add_argument("--loader", required=True)
     parser.add_argument("--driver")
+    parser.add_argument("--standin")
     args = parser.parse_args()
     if args.action == "setup":
         if not args.driver:

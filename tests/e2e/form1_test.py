@@ -80,6 +80,42 @@ def pixels(twips, dpi):
     return (scaled + 720) // 1440 if scaled >= 0 else -((-scaled + 720) // 1440)
 
 
+def match_rows(window, children):
+    """Finds each row's window in a dump by its place: by its parent and its top left corner.
+
+    Returns ({row name: child record}, {row name: why it was not found})."""
+    found, missing = {}, {}
+    for row in ROWS:
+        if row.container is None:
+            parent = window["hwnd"]
+        elif row.container in found:
+            parent = found[row.container]["hwnd"]
+        else:
+            missing[row.name] = f"its container {row.container} is missing"
+            continue
+        x, y = (pixels(v, window["dpi"]) for v in row.box[:2])
+        wanted = WINDOW_CLASSES[row.kind]
+        at_place = [
+            c for c in children
+            if c["parent"] == parent and tuple(c["parentRect"][:2]) == (x, y)
+            and (wanted is None or c["class"].lower() == wanted.lower())
+        ]
+        if row.kind == "PictureBox":
+            # A picture box holds the controls of its rows; anything else at its place
+            # cannot be it.
+            holders = [c for c in at_place if any(d["parent"] == c["hwnd"] for d in children)]
+            at_place = holders or at_place
+        if len(at_place) == 1:
+            found[row.name] = at_place[0]
+        else:
+            where = "the window" if row.container is None else row.container
+            missing[row.name] = (
+                f"{len(at_place)} windows of class {wanted or 'any'} at ({x}, {y}) "
+                f"in {where}, expected one"
+            )
+    return found, missing
+
+
 class Failures:
     def __init__(self):
         self.items = []
@@ -121,7 +157,7 @@ class Run:
         self.missing = {}
         if self.window:
             self.dpi = self.window["dpi"]
-            self._match_rows()
+            self.found, self.missing = match_rows(self.window, self.children)
 
     def usable(self):
         if self.code is None:
@@ -134,38 +170,6 @@ class Run:
 
     def expected(self, row):
         return tuple(pixels(v, self.dpi) for v in row.box)
-
-    def _match_rows(self):
-        """Finds each row's window by its place: by its parent and its top left corner."""
-        for row in ROWS:
-            if row.container is None:
-                parent = self.window["hwnd"]
-            elif row.container in self.found:
-                parent = self.found[row.container]["hwnd"]
-            else:
-                self.missing[row.name] = f"its container {row.container} is missing"
-                continue
-            x, y = self.expected(row)[:2]
-            wanted = WINDOW_CLASSES[row.kind]
-            at_place = [
-                c for c in self.children
-                if c["parent"] == parent and tuple(c["parentRect"][:2]) == (x, y)
-                and (wanted is None or c["class"].lower() == wanted.lower())
-            ]
-            if row.kind == "PictureBox":
-                # A picture box holds the controls of its rows; anything else at its place
-                # cannot be it.
-                holders = [c for c in at_place if any(d["parent"] == c["hwnd"]
-                                                       for d in self.children)]
-                at_place = holders or at_place
-            if len(at_place) == 1:
-                self.found[row.name] = at_place[0]
-            else:
-                where = "the window" if row.container is None else row.container
-                self.missing[row.name] = (
-                    f"{len(at_place)} windows of class {wanted or 'any'} at ({x}, {y}) "
-                    f"in {where}, expected one"
-                )
 
     def control(self, failures, name):
         child = self.found.get(name)

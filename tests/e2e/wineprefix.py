@@ -16,7 +16,9 @@ import time
 STATE_FILE = "state.json"
 
 # The prefixes, and the Windows version each reports ("" leaves Wine's default, 6.1).
-PREFIXES = {"default": "", "winxp": "winxp"}
+# "poweroff" is for the one test whose program calls ExitWindowsEx, which under Wine ends
+# every process of the prefix: no other test runs there meanwhile.
+PREFIXES = {"default": "", "winxp": "winxp", "poweroff": ""}
 
 # The program's windows look for Verdana, which is not installed here; DejaVu Sans stands in.
 # Without Managed=N every closed window stalls for two seconds when no window manager runs.
@@ -27,7 +29,26 @@ SETTINGS_REG = r"""REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
 "Verdana"="DejaVu Sans"
+
+[HKEY_CURRENT_USER\Software\Wine\DllOverrides]
+"shutdown.exe"="native"
+
+[HKEY_CURRENT_USER\Software\Wine\Debug]
+"RelayInclude"="{relay}"
 """
+
+# The calls a run with WINEDEBUG=+relay traces (RELAY_DEBUG): the power-off call and the
+# message box calls, with their arguments, on stderr.
+RELAY_CALLS = ["user32.ExitWindowsEx"] + [
+    f"user32.MessageBox{kind}{charset}"
+    for kind in ("", "Ex", "Indirect", "Timeout") for charset in "AW"
+]
+RELAY_DEBUG = "+relay"
+
+# Wine's own shutdown.exe does nothing; the test prefixes have a stand-in in its place that
+# logs how it was started (tests/e2e/shutdown_standin.cpp), to the file named by this
+# environment variable.
+SHUTDOWN_LOG_VARIABLE = "NODRELL_SHUTDOWN_LOG"
 
 # A 64-bit prefix knows only the 64-bit XP (5.2), so winecfg refuses "winxp" there; this
 # value is what winecfg writes for it in a 32-bit prefix and makes Wine report 5.1.
@@ -45,6 +66,29 @@ SERVER_LINGER_S = 30
 HOLD_MAX_S = 300
 
 WINE_FONTS = pathlib.Path("/usr/share/wine/fonts")
+
+
+def driver_args(driver_exe, commands):
+    """The driver's command line with the commands (lists of words) chained by ";"."""
+    args = [str(pathlib.Path(driver_exe).resolve())]
+    for i, command in enumerate(commands):
+        if i:
+            args.append(";")
+        args.extend(command)
+    return args
+
+
+def json_records(text):
+    """The JSON objects among the lines of the text, one a line."""
+    records = []
+    for line in text.splitlines():
+        line = line.strip()
+        if line.startswith("{"):
+            try:
+                records.append(json.loads(line))
+            except json.JSONDecodeError:
+                pass
+    return records
 
 
 def windows_path(path):
@@ -85,15 +129,16 @@ class Wine:
     def prefix_dir(self, name):
         return self.state_dir / f"prefix-{name}"
 
-    def env(self, prefix):
+    def env(self, prefix, debug=None, extra=None):
         env = dict(os.environ)
         env.update(
             DISPLAY=self.state["display"],
             WINEPREFIX=str(self.prefix_dir(prefix)),
             WINELOADER=self.loader,
-            WINEDEBUG=os.environ.get("NODRELL_WINEDEBUG", "-all"),
+            WINEDEBUG=debug or os.environ.get("NODRELL_WINEDEBUG", "-all"),
             WINEDLLOVERRIDES="mscoree,mshtml=",
         )
+        env.update(extra or {})
         env.pop("WINEARCH", None)
         if not self.is_64bit():
             env["WINEARCH"] = "win32"
@@ -104,11 +149,11 @@ class Wine:
 
     # --- running programs ----------------------------------------------------------------
 
-    def run(self, prefix, args, timeout, log_name=None):
+    def run(self, prefix, args, timeout, log_name=None, debug=None, extra_env=None):
         """Runs a Wine program in the prefix; returns (exit code, stdout text, stderr text).
 
         Output goes through files, not pipes: Wine's service processes outlive the program
-        and would hold a pipe open."""
+        and would hold a pipe open. `debug` replaces WINEDEBUG, `extra_env` adds variables."""
         self.log_dir.mkdir(parents=True, exist_ok=True)
         self.ensure_server(prefix)
         with tempfile.TemporaryFile(dir=self.log_dir) as out, tempfile.TemporaryFile(
@@ -117,7 +162,7 @@ class Wine:
             try:
                 code = subprocess.run(
                     [self.loader, *args],
-                    env=self.env(prefix),
+                    env=self.env(prefix, debug, extra_env),
                     stdin=subprocess.DEVNULL,
                     stdout=out,
                     stderr=err,
@@ -136,25 +181,54 @@ class Wine:
             )
         return code, stdout, stderr
 
-    def driver(self, prefix, driver_exe, commands, timeout):
+    def driver(self, prefix, driver_exe, commands, timeout, debug=None, extra_env=None):
         """Runs the driver with the commands (lists of words) chained in one process.
 
         Returns (exit code, list of the JSON records it printed, raw stdout + stderr)."""
-        args = [str(pathlib.Path(driver_exe).resolve())]
-        for i, command in enumerate(commands):
-            if i:
-                args.append(";")
-            args.extend(command)
-        code, stdout, stderr = self.run(prefix, args, timeout)
-        records = []
-        for line in stdout.splitlines():
-            line = line.strip()
-            if line.startswith("{"):
-                try:
-                    records.append(json.loads(line))
-                except json.JSONDecodeError:
-                    pass
-        return code, records, stdout + stderr
+        code, stdout, stderr = self.run(prefix, driver_args(driver_exe, commands), timeout,
+                                        debug=debug, extra_env=extra_env)
+        return code, json_records(stdout), stdout + stderr
+
+    def start_driver(self, prefix, driver_exe, commands, out_path, err_path, debug=None,
+                     extra_env=None):
+        """Starts the driver without waiting, its stdout and stderr going to the two files.
+
+        For runs that end in a way the driver cannot report (ExitWindowsEx ends it too): the
+        caller watches the files and the process."""
+        self.ensure_server(prefix)
+        with open(out_path, "wb") as out, open(err_path, "wb") as err:
+            return subprocess.Popen(
+                [self.loader, *driver_args(driver_exe, commands)],
+                env=self.env(prefix, debug, extra_env),
+                stdin=subprocess.DEVNULL,
+                stdout=out,
+                stderr=err,
+                cwd=self.state_dir,
+            )
+
+    def processes(self, prefix):
+        """The host's processes that run in the prefix: {pid: command line}."""
+        wanted = b"\0WINEPREFIX=" + os.fsencode(self.prefix_dir(prefix)) + b"\0"
+        found = {}
+        for entry in pathlib.Path("/proc").iterdir():
+            if not entry.name.isdigit():
+                continue
+            try:
+                environ = (entry / "environ").read_bytes()
+                cmdline = (entry / "cmdline").read_bytes()
+            except OSError:
+                continue
+            if wanted in b"\0" + environ:
+                found[int(entry.name)] = cmdline.replace(b"\0", b" ").decode(errors="replace")
+        return found
+
+    def alive(self, pid, marker):
+        """Whether the process runs and its command line holds `marker` (bytes)."""
+        try:
+            return marker in pathlib.Path(f"/proc/{pid}/cmdline").read_bytes() and \
+                pathlib.Path(f"/proc/{pid}/stat").read_text().split(") ")[1][0] != "Z"
+        except (OSError, IndexError):
+            return False
 
     def ensure_server(self, prefix):
         """Starts the prefix's wine server unless one runs, lingering after its last program.
@@ -294,15 +368,23 @@ class Wine:
             except OSError:
                 pass
 
-    def configure_prefix(self, name):
-        """Fonts, registry settings and Windows version of a booted prefix."""
-        fonts = self.prefix_dir(name) / "drive_c" / "windows" / "Fonts"
+    def configure_prefix(self, name, standin=None):
+        """Fonts, registry settings, the shutdown.exe stand-in and Windows version of a
+        booted prefix."""
+        windows = self.prefix_dir(name) / "drive_c" / "windows"
+        fonts = windows / "Fonts"
         fonts.mkdir(parents=True, exist_ok=True)
         if WINE_FONTS.is_dir():
             for font in WINE_FONTS.iterdir():
                 shutil.copy2(font, fonts / font.name)
-        reg = self.state_dir / "settings.reg"
-        reg.write_text(SETTINGS_REG.replace("\n", "\r\n"))
+        if standin:
+            # GetSystemDirectory: system32, for 64-bit programs in a 64-bit prefix as for
+            # 32-bit ones in a 32-bit prefix; the stand-in is built for the program's machine.
+            (windows / "system32" / "shutdown.exe").unlink(missing_ok=True)
+            shutil.copyfile(standin, windows / "system32" / "shutdown.exe")
+        reg = self.state_dir / f"settings-{name}.reg"
+        relay = ";".join(RELAY_CALLS)
+        reg.write_text(SETTINGS_REG.replace("{relay}", relay).replace("\n", "\r\n"))
         code, _, _ = self.run(name, ["regedit", "/S", windows_path(reg)], 60, f"regedit-{name}")
         if code != 0:
             raise SystemExit(f"regedit failed in prefix {name}")
@@ -310,7 +392,7 @@ class Wine:
         if version:
             code, _, _ = self.run(name, ["winecfg", "-v", version], 60, f"winecfg-{name}")
             if code != 0:
-                xp = self.state_dir / "winxp.reg"
+                xp = self.state_dir / f"winxp-{name}.reg"
                 xp.write_text(WINXP_REG.replace("\n", "\r\n"))
                 code, _, _ = self.run(name, ["regedit", "/S", windows_path(xp)], 60,
                                       f"regedit-version-{name}")

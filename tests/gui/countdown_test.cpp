@@ -11,7 +11,7 @@
 namespace {
 
 class Countdown : public testing::Test {
-  protected:
+protected:
     FakeClock clock;
     platform::RecordingPlatform system;
     std::unique_ptr<Form1> form;

@@ -11,7 +11,7 @@
 namespace {
 
 class Form1Load : public testing::Test {
-  protected:
+protected:
     FakeClock clock;
     platform::RecordingPlatform system;
 

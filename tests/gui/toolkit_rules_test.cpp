@@ -41,7 +41,7 @@ const std::array ProbeControls{
 };
 
 class ToolkitRules : public testing::Test {
-  protected:
+protected:
     std::unique_ptr<tk::Window> window = tk::createWindow(Probe, ProbeControls);
     tk::TextBox& a = window->textBox("txtA");
     tk::TextBox& b = window->textBox("txtB");

@@ -4,7 +4,7 @@
 
 // A clock that tells the time of day the test sets.
 class FakeClock final : public tk::Clock {
-  public:
+public:
     tk::TimeOfDay now{};
     tk::TimeOfDay timeOfDay() override { return now; }
 };

@@ -35,13 +35,11 @@ TEST(WinVersionText, QueryThatCannotBeMadeGivesTheErrorTextAlone) {
     EXPECT_EQ(Module1::WinVersionText(std::nullopt), "Err detecting windows version");
 }
 
-class ThrowingPlatform final : public platform::Platform {
-  public:
+class ThrowingPlatform final : public platform::RecordingPlatform {
+public:
     std::optional<platform::VersionNumbers> versionNumbers() override {
         throw std::runtime_error("version query unavailable");
     }
-    void startShutdownCommand(std::string_view, int) override {}
-    void exitWindows(std::uint32_t, std::uint32_t) override {}
 };
 
 TEST(DetectWinVersion, LeavesItsResultInWinVersion) {

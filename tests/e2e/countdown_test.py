@@ -1,0 +1,502 @@
+#!/usr/bin/python3
+"""The countdown of the Windows build under Wine, worked by the driver as a user would.
+
+    countdown_test.py CHECK --state DIR --loader WINE --exe Nodrell.exe --driver DRIVER.exe
+                      [--prefix default|winxp|poweroff]
+
+CHECK is one of:
+  exitwindows       a target a few seconds ahead calls ExitWindowsEx(5, 0xFFFFFFFF) when it
+                    is reached (Wine's default version). Wine then ends every process of the
+                    prefix, so this runs in the prefix "poweroff" and nothing else runs there
+                    meanwhile.
+  shutdown-command  the same under the winxp version starts the system directory's
+                    shutdown.exe (the prefix's logging stand-in) with "-s -f -t 0", minimised
+  no-time           Start with 00 00 00 warns "No shutdown time entered.", then the hours
+                    have the focus
+  invalid-minutes   minutes 75 warn "Not a valid time.", then the minutes keep "75" and have
+                    the focus
+  stop              Stop after Start gives the fields and "Start Countdown" back
+  close             Close ends the program at once while it counts down, asking for no
+                    power-off
+
+Every run traces the program's ExitWindowsEx and message box calls (Wine's relay trace) and
+has the stand-in shutdown.exe log to a file of its own. Nothing here can power off the host:
+under Wine ExitWindowsEx ends the prefix's processes only, and the stand-in only logs.
+"""
+
+import argparse
+import datetime
+import json
+import os
+import re
+import subprocess
+import sys
+import time
+
+import form1_test
+import wineprefix
+from form1_test import ROW, Failures, match_rows, pixels
+
+CAPTION = form1_test.CAPTION_PREFIX
+NO_TIME = ("Enter shutdown time", "No shutdown time entered.")
+INVALID = ("Invallid time value", "Not a valid time.")
+MB_ICONMASK = 0xF0
+MB_ICONWARNING = 0x30
+
+SHUTDOWN_COMMAND_LINE = "shutdown -s -f -t 0"
+SHUTDOWN_MODULE = "c:\\windows\\system32\\shutdown.exe"
+STARTF_USESHOWWINDOW = 0x1
+SW_SHOWMINIMIZED = 2
+EWX_SHUTDOWN_FORCE = 5
+ANY_REASON = 0xFFFFFFFF
+
+# How far ahead the power-off target lies, and how late after it the request may come (the
+# clock ticks four times a second).
+AHEAD_S = 3
+LATE_S = 2.5
+DPI = 96
+PICTURE_BORDER = 2  # pixels of the sunken edge around a picture box's inside
+
+
+def centre(name):
+    """The control's centre in the window's client area, where a user would click it."""
+    row = ROW[name]
+    x, y, w, h = (pixels(v, DPI) for v in row.box)
+    if row.container:
+        cx, cy = (pixels(v, DPI) + PICTURE_BORDER for v in ROW[row.container].box[:2])
+        x, y = x + cx, y + cy
+    return f"@{x + w // 2},{y + h // 2}"
+
+
+HOURS, MINUTES, SECONDS = (centre(f"txtTime({i})") for i in range(3))
+START, STOP, CLOSE = centre("Command1(0)"), centre("Command1(1)"), centre("Command2")
+
+RELAY_CALL = re.compile(r"Call user32\.(\w+)\((.*)\) ret=")
+
+
+def relay_calls(text):
+    """The traced calls in the order made: [(function, [arguments])]."""
+    calls = []
+    for line in text.splitlines():
+        match = RELAY_CALL.search(line)
+        if match:
+            # Numbers print as hex, strings as <pointer> L"text".
+            args = re.findall(r'[0-9a-fA-F]+(?: L"(?:[^"\\]|\\.)*")?', match.group(2))
+            calls.append((match.group(1), args))
+    return calls
+
+
+def number(arg):
+    return int(arg.split()[0], 16) & 0xFFFFFFFF
+
+
+def string(arg):
+    match = re.search(r'L"(.*)"$', arg)
+    return match.group(1) if match else None
+
+
+class Test:
+    def __init__(self, args):
+        self.args = args
+        self.wine = wineprefix.Wine(args.state, args.loader).load()
+        self.prefix = args.prefix
+        self.exe = wineprefix.windows_path(args.exe)
+        self.failures = Failures()
+        self.records = []
+        self.relay = []
+        self.output = ""
+        self.shutdown_log = self.wine.log_dir / f"shutdown-{args.check}-{os.getpid()}.log"
+        self.shutdown_log.unlink(missing_ok=True)
+        self.extra_env = {
+            wineprefix.SHUTDOWN_LOG_VARIABLE: wineprefix.windows_path(self.shutdown_log)}
+
+    def check(self, condition, message):
+        return self.failures.check(condition, message)
+
+    def drive(self, commands, timeout=25):
+        """Runs the driver with the program started first; keeps its records."""
+        began = time.monotonic()
+        self.before = datetime.datetime.now()
+        code, self.records, self.output = self.wine.driver(
+            self.prefix, self.args.driver,
+            [["start", self.exe], ["wait-window", CAPTION, "15000"], *commands], timeout,
+            debug=wineprefix.RELAY_DEBUG, extra_env=self.extra_env)
+        print(f"the driver ran {time.monotonic() - began:.2f} s")
+        if code is None:
+            self.wine.kill_server(self.prefix)
+        self.relay = relay_calls(self.output)
+        self.check(code == 0, f"the driver ran through (exit code {code})")
+        for record in self.all("error"):
+            self.check(False, f"driver: {record['message']}")
+        return code == 0
+
+    def all(self, kind):
+        return [r for r in self.records if r["type"] == kind]
+
+    def dumps(self):
+        """Each dump: (window record, [child records])."""
+        result, current = [], None
+        for record in self.records:
+            if record["type"] == "window":
+                current = (record, [])
+                result.append(current)
+            elif record["type"] == "child" and current:
+                current[1].append(record)
+        return result
+
+    def listings(self):
+        """Each `windows` listing: [top-level window records]."""
+        result, current = [], []
+        for record in self.records:
+            if record["type"] == "top":
+                current.append(record)
+            elif record["type"] == "windows-end":
+                result.append(current)
+                current = []
+        return result
+
+    def controls(self, dump):
+        window, children = dump
+        found, missing = match_rows(window, children)
+        for name, why in missing.items():
+            if name.startswith(("txtTime", "Command", "lblCountDown")):
+                self.check(False, f"{name} found ({why})")
+        return found
+
+    def target(self, record):
+        """The moment typed by type-time, on the host clock."""
+        hours, minutes, seconds = (int(p) for p in record["target"].split(":"))
+        moment = datetime.datetime.combine(self.before.date(),
+                                           datetime.time(hours, minutes, seconds))
+        if moment < self.before - datetime.timedelta(minutes=1):
+            moment += datetime.timedelta(days=1)  # past midnight
+        return moment
+
+    def power_off_calls(self):
+        return [args for name, args in self.relay if name == "ExitWindowsEx"]
+
+    def shutdown_starts(self):
+        if not self.shutdown_log.exists():
+            return []
+        return wineprefix.json_records(self.shutdown_log.read_text(errors="replace"))
+
+    def check_no_power_off(self):
+        self.check(not self.power_off_calls(),
+                   f"no ExitWindowsEx call (traced: {self.power_off_calls()})")
+        starts = self.shutdown_starts()
+        self.check(not starts, f"shutdown.exe was not started ({len(starts)} starts logged)")
+
+    def check_box(self, dump, caption, text):
+        window, children = dump
+        self.check(window["class"] == "#32770" and window["caption"] == caption,
+                   f"a message box {window['caption']!r} (class {window['class']})")
+        texts = [c["text"] for c in children if c["class"].lower() == "static" and c["text"]]
+        self.check(texts == [text], f"it says {texts}, expected [{text!r}]")
+        self.check(any(c.get("icon") for c in children), "it shows an icon")
+        buttons = [c["text"] for c in children if c["class"].lower() == "button"]
+        self.check(buttons == ["OK"], f"its buttons: {buttons}")
+        boxes = [args for name, args in self.relay if name.startswith("MessageBox")]
+        asked = [(string(a[1]), string(a[2]), number(a[3])) for a in boxes if len(a) >= 4]
+        self.check(len(asked) == 1 and asked[0][:2] == (text, caption)
+                   and asked[0][2] & MB_ICONMASK == MB_ICONWARNING,
+                   f"the program asked for one box with the warning icon "
+                   f"(traced text, title, type: {asked})")
+
+    def check_main_window_waits(self, box_caption):
+        """From the first listing, taken while the box was open."""
+        tops = self.listings()[0]
+        main = next((r for r in tops if r["caption"].startswith(CAPTION)), None)
+        self.check(main is not None and not main["enabled"],
+                   f"the countdown window takes no input while {box_caption!r} is open")
+
+    def report(self):
+        if self.failures.items:
+            print("--- the driver's records")
+            for record in self.records:
+                print(json.dumps(record))
+            print("--- traced calls")
+            for call in self.relay:
+                print(call)
+            if self.shutdown_log.exists():
+                print("--- shutdown.exe stand-in log")
+                print(self.shutdown_log.read_text(errors="replace"))
+            if not self.records:
+                print(self.output[-4000:])
+            print(f"{len(self.failures.items)} check(s) failed")
+            return 1
+        return 0
+
+
+def check_field_state(test, found, counting, caption=None):
+    """The buttons and fields while counting down, or while not; `caption` is the start
+    button's when not counting ("Start Countdown", one blank, once Stop has been pressed)."""
+    start = found.get("Command1(0)")
+    stop = found.get("Command1(1)")
+    caption = "Counting down..." if counting else caption
+    if start:
+        test.check(start["text"] == caption and start["enabled"] != counting,
+                   f"the start button reads {start['text']!r} and is "
+                   f"{'enabled' if start['enabled'] else 'disabled'}")
+    if stop:
+        test.check(stop["enabled"] == counting,
+                   f"the stop button is {'enabled' if stop['enabled'] else 'disabled'}")
+    for i in range(3):
+        field = found.get(f"txtTime({i})")
+        if field:
+            test.check(field["enabled"] != counting,
+                       f"txtTime({i}) is {'enabled' if field['enabled'] else 'disabled'}")
+
+
+def run_exitwindows(test):
+    """Started without waiting: ExitWindowsEx ends the driver too, so the trace in its
+    output and the prefix's processes tell what happened."""
+    wine = test.wine
+    program = os.path.basename(test.args.exe).lower()
+    # Witnesses that must outlive the power-off: a host process, and a Wine program in
+    # another prefix.
+    host_witness = subprocess.Popen(["sleep", "60"], stdin=subprocess.DEVNULL,
+                                    start_new_session=True)
+    other = next(name for name in wineprefix.PREFIXES if name != test.prefix)
+    wine_witness = wine.start_driver(
+        other, test.args.driver, [["sleep", "40000"]], os.devnull, os.devnull)
+    try:
+        watch_power_off(test, program, host_witness, other, wine_witness)
+    finally:
+        for witness in (host_witness, wine_witness):
+            if witness.poll() is None:
+                witness.kill()
+            witness.wait()
+
+
+def watch_power_off(test, program, host_witness, other, wine_witness):
+    wine = test.wine
+    out = wine.log_dir / f"exitwindows-{os.getpid()}.out"
+    err = wine.log_dir / f"exitwindows-{os.getpid()}.err"
+    test.before = datetime.datetime.now()
+    began = time.monotonic()
+    driver = wine.start_driver(
+        test.prefix, test.args.driver,
+        [["start", test.exe], ["wait-window", CAPTION, "15000"],
+         ["type-time", CAPTION, HOURS, MINUTES, SECONDS, str(AHEAD_S)],
+         ["click", CAPTION, START], ["dump", CAPTION], ["wait-exit", "20000"]],
+        out, err, debug=wineprefix.RELAY_DEBUG, extra_env=test.extra_env)
+    seen = None
+    offset = 0
+    ran_there = None  # whether the program showed among the prefix's processes
+    while driver.poll() is None and time.monotonic() - began < 25:
+        if ran_there is None and b'"type":"window"' in out.read_bytes():
+            ran_there = any(program in cmd.lower()
+                            for cmd in wine.processes(test.prefix).values())
+        with open(err, "rb") as trace:
+            trace.seek(offset)
+            chunk = trace.read()
+        # Whole lines only; the rest is read again next time.
+        offset += chunk.rfind(b"\n") + 1
+        if seen is None and b"Call user32.ExitWindowsEx(" in chunk[:chunk.rfind(b"\n") + 1]:
+            seen = datetime.datetime.now()
+        time.sleep(0.02)
+    if driver.poll() is None:
+        driver.kill()
+        driver.wait()
+        wine.kill_server(test.prefix)
+        test.check(False, "the driver ended within 25 s")
+    print(f"the driver ran {time.monotonic() - began:.2f} s")
+    test.output = err.read_text(errors="replace")
+    test.records = wineprefix.json_records(out.read_text(errors="replace"))
+    test.relay = relay_calls(test.output)
+    if seen is None and test.power_off_calls():
+        seen = datetime.datetime.now()  # the call came as the driver ended
+
+    typed = test.all("type-time")
+    test.check(bool(typed) and typed[0]["delivered"], "the target time was typed")
+    dumps = test.dumps()
+    if dumps:
+        check_field_state(test, test.controls(dumps[0]), counting=True)
+    else:
+        test.check(False, "the driver saw the countdown start")
+    calls = test.power_off_calls()
+    test.check(len(calls) >= 1, f"ExitWindowsEx was called ({len(calls)} calls traced)")
+    if calls:
+        flags = [tuple(number(a) for a in call[:2]) for call in calls]
+        test.check(all(f == (EWX_SHUTDOWN_FORCE, ANY_REASON) for f in flags),
+                   f"with (flags, reason) = (5, 0xFFFFFFFF): {[(hex(a), hex(b)) for a, b in flags]}")
+    if typed and seen:
+        target = test.target(typed[0])
+        late = (seen - target).total_seconds()
+        test.check(0 <= late <= LATE_S,
+                   f"the call came when the target {target:%H:%M:%S} was reached "
+                   f"(seen at {seen:%H:%M:%S.%f}, {late:+.2f} s)")
+    test.check(not test.all("exit"), "the program did not end before the power-off request")
+    test.check(not test.shutdown_starts(), "shutdown.exe was not started")
+
+    # Wine's answer to the request: the programs of the prefix end (the program, the driver
+    # and the desktop holder; Wine's own services may restart), and nothing outside it.
+    deadline = time.monotonic() + 5
+    while True:
+        left = [cmd for cmd in wine.processes(test.prefix).values()
+                if program in cmd.lower() or "nodrell-driver" in cmd.lower()]
+        if not left or time.monotonic() > deadline:
+            break
+        time.sleep(0.1)
+    test.check(ran_there is True, "the program ran in the prefix until then")
+    test.check(not left, f"the programs of the prefix ended (left: {left})")
+    test.check(wine_witness.poll() is None,
+               f"a program in prefix {other} still runs (exit code {wine_witness.poll()})")
+    test.check(host_witness.poll() is None, "a host process still runs")
+    test.check(wine.alive(wine.state["xvfb_pid"], b"Xvfb"), "the X server still runs")
+
+
+def run_shutdown_command(test):
+    log = wineprefix.windows_path(test.shutdown_log)
+    if not test.drive([
+        ["type-time", CAPTION, HOURS, MINUTES, SECONDS, str(AHEAD_S)],
+        ["click", CAPTION, START], ["dump", CAPTION],
+        ["wait-file", log, str((AHEAD_S + 10) * 1000)],
+        # The rest of the target second: every tick in it asks again.
+        ["sleep", "1200"], ["windows"], ["stop", "5000"],
+    ]):
+        return
+    typed = test.all("type-time")
+    test.check(bool(typed) and typed[0]["delivered"], "the target time was typed")
+    dumps = test.dumps()
+    if dumps:
+        check_field_state(test, test.controls(dumps[0]), counting=True)
+    starts = test.shutdown_starts()
+    test.check(len(starts) >= 1, f"shutdown.exe was started ({len(starts)} times)")
+    for start in starts:
+        test.check(start["commandLine"] == SHUTDOWN_COMMAND_LINE,
+                   f"its command line is {start['commandLine']!r}")
+        test.check(start["module"].lower() == SHUTDOWN_MODULE,
+                   f"it is the system directory's: {start['module']!r}")
+        test.check(start["flags"] & STARTF_USESHOWWINDOW and start["showWindow"] == SW_SHOWMINIMIZED,
+                   f"shown minimised (dwFlags {start['flags']:#x}, wShowWindow {start['showWindow']})")
+        if typed:
+            target = test.target(typed[0])
+            clock = datetime.datetime.strptime(start["time"], "%H:%M:%S.%f").time()
+            moment = datetime.datetime.combine(target.date(), clock)
+            if moment < target - datetime.timedelta(hours=12):
+                moment += datetime.timedelta(days=1)
+            late = (moment - target).total_seconds()
+            test.check(0 <= late <= LATE_S,
+                       f"at {start['time']}, when the target {target:%H:%M:%S} was reached")
+    test.check(not test.power_off_calls(), "no ExitWindowsEx call")
+    tops = [r["caption"] for r in test.listings()[0]]
+    test.check(any(c.startswith(CAPTION) for c in tops),
+               "the program still runs (the stand-in powers nothing off)")
+
+
+def run_no_time(test):
+    caption, text = NO_TIME
+    if not test.drive([
+        ["type", CAPTION, HOURS, "00"], ["type", CAPTION, MINUTES, "00"],
+        ["type", CAPTION, SECONDS, "00"],
+        ["click", CAPTION, START], ["wait-window", caption, "5000"], ["dump", caption],
+        ["windows"], ["click", caption, "OK"], ["wait-gone", caption, "3000"],
+        ["focus", CAPTION, HOURS, "2000"], ["sleep", "300"], ["dump", CAPTION],
+        ["stop", "5000"],
+    ]):
+        return
+    dumps = test.dumps()
+    test.check_box(dumps[0], caption, text)
+    test.check_main_window_waits(caption)
+    focus = test.all("focus")[0]
+    test.check(focus["on"], f"after OK the hours field has the focus (it is on "
+                            f"{focus.get('focusClass')} {focus.get('focusText')!r})")
+    found = test.controls(dumps[1])
+    check_field_state(test, found, counting=False, caption=ROW["Command1(0)"].caption)
+    texts = [found[f"txtTime({i})"]["text"] for i in range(3) if f"txtTime({i})" in found]
+    test.check(texts == ["00", "00", "00"], f"the fields still read {texts}")
+    test.check_no_power_off()
+
+
+def run_invalid_minutes(test):
+    caption, text = INVALID
+    if not test.drive([
+        ["type", CAPTION, MINUTES, "75"], ["wait-window", caption, "5000"], ["dump", caption],
+        ["windows"], ["click", caption, "OK"], ["wait-gone", caption, "3000"],
+        ["focus", CAPTION, MINUTES, "2000"],
+        # Long enough for a box that comes back.
+        ["sleep", "500"], ["windows"], ["dump", CAPTION], ["stop", "5000"],
+    ]):
+        return
+    dumps = test.dumps()
+    test.check_box(dumps[0], caption, text)
+    test.check_main_window_waits(caption)
+    focus = test.all("focus")[0]
+    test.check(focus["on"], f"after OK the minutes field has the focus (it is on "
+                            f"{focus.get('focusClass')} {focus.get('focusText')!r})")
+    after = [r["caption"] for r in test.listings()[1] if not r["caption"].startswith(CAPTION)]
+    test.check(not after, f"no box comes back after OK (open: {after})")
+    minutes = test.controls(dumps[1]).get("txtTime(1)")
+    if minutes:
+        test.check(minutes["text"] == "75", f"the minutes keep {minutes['text']!r}")
+    test.check_no_power_off()
+
+
+def run_stop(test):
+    # An hour ahead: the countdown runs, and no power-off comes near.
+    if not test.drive([
+        ["type-time", CAPTION, HOURS, MINUTES, SECONDS, "3600"],
+        ["click", CAPTION, START], ["sleep", "600"], ["dump", CAPTION],
+        ["click", CAPTION, STOP], ["sleep", "300"], ["dump", CAPTION], ["stop", "5000"],
+    ]):
+        return
+    typed = test.all("type-time")[0]
+    counting, stopped = (test.controls(d) for d in test.dumps()[:2])
+    check_field_state(test, counting, counting=True)
+    left = counting.get("lblCountDown")
+    if left:
+        test.check(re.fullmatch(r"00:59:5\d|01:00:00", left["text"]) is not None,
+                   f"the time left reads {left['text']!r} for a target an hour ahead")
+    clicks = test.all("click")
+    test.check(len(clicks) == 2 and all(c["delivered"] for c in clicks),
+               "Start and then Stop took the click")
+    check_field_state(test, stopped, counting=False, caption="Start Countdown")
+    texts = ":".join(stopped[f"txtTime({i})"]["text"] for i in range(3)
+                     if f"txtTime({i})" in stopped)
+    test.check(texts == typed["target"], f"the fields keep the time {texts}")
+    test.check_no_power_off()
+
+
+def run_close(test):
+    if not test.drive([
+        ["type-time", CAPTION, HOURS, MINUTES, SECONDS, str(AHEAD_S)],
+        ["click", CAPTION, START], ["click", CAPTION, CLOSE], ["wait-exit", "3000"],
+    ]):
+        return
+    clicks = test.all("click")
+    test.check(len(clicks) == 2 and clicks[1]["controlText"] == "Close" and
+               clicks[1]["delivered"], "the Close button took the click while counting down")
+    ended = test.all("exit")
+    if test.check(bool(ended), "the program ended"):
+        test.check(ended[0]["waitedMs"] < 1000 and ended[0]["exitCode"] == 0,
+                   f"at once ({ended[0]['waitedMs']} ms), exit code {ended[0]['exitCode']}")
+    test.check_no_power_off()
+
+
+CHECKS = {
+    "exitwindows": run_exitwindows,
+    "shutdown-command": run_shutdown_command,
+    "no-time": run_no_time,
+    "invalid-minutes": run_invalid_minutes,
+    "stop": run_stop,
+    "close": run_close,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("check", choices=list(CHECKS))
+    parser.add_argument("--state", required=True)
+    parser.add_argument("--loader", required=True)
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--driver", required=True)
+    parser.add_argument("--prefix", default="default", choices=list(wineprefix.PREFIXES))
+    args = parser.parse_args()
+    test = Test(args)
+    CHECKS[args.check](test)
+    return test.report()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

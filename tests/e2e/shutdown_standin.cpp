@@ -1,0 +1,78 @@
+// Takes the place of shutdown.exe in the system directory of a test prefix. It powers off
+// nothing: it appends one JSON line about how it was started to a log file and ends.
+//
+// The log is the file named by the environment variable NODRELL_SHUTDOWN_LOG, inherited from
+// whoever started the program that started this one; without it, C:\nodrell-shutdown.log.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace {
+
+std::string utf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                        nullptr, nullptr);
+    return out;
+}
+
+std::string quoted(std::wstring_view text) {
+    std::string out = "\"";
+    for (const unsigned char c : utf8(text)) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + '"';
+}
+
+std::wstring logPath() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"NODRELL_SHUTDOWN_LOG", path, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) return std::wstring(path, length);
+    return L"C:\\nodrell-shutdown.log";
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoW(&startup);
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    char time[32];
+    std::snprintf(time, sizeof time, "%02u:%02u:%02u.%03u", now.wHour, now.wMinute, now.wSecond,
+                  now.wMilliseconds);
+
+    const std::string line =
+        "{\"commandLine\":" + quoted(GetCommandLineW()) + ",\"module\":" + quoted(module) +
+        ",\"flags\":" + std::to_string(startup.dwFlags) +
+        ",\"showWindow\":" + std::to_string(startup.wShowWindow) +
+        ",\"pid\":" + std::to_string(GetCurrentProcessId()) + ",\"time\":\"" + time + "\"}\r\n";
+
+    // Several starts may append at once; FILE_APPEND_DATA writes each line whole at the end.
+    const std::wstring path = logPath();
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    DWORD written = 0;
+    const BOOL ok =
+        WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == line.size() ? 0 : 1;
+}
