@@ -4,10 +4,12 @@
 #include "toolkit/Program.h"
 
 #include <cstdio>
+#include <string>
 
 int main(int argc, char** argv) {
     if (const auto reason = tk::missingDisplay()) {
-        std::fprintf(stderr, "Nodrell cannot open its window: %s.\n", reason->c_str());
+        const std::string line = "Nodrell cannot open its window: " + *reason + ".\n";
+        std::fputs(line.c_str(), stderr);
         return 1;
     }
     tk::Application application(argc, argv);

@@ -18,6 +18,8 @@ public:
 class SystemClock final : public Clock {
 public:
     TimeOfDay timeOfDay() override;
+    // The same clock to the millisecond, counted from midnight.
+    static int millisecondOfDay();
 };
 
 } // namespace tk

@@ -1,7 +1,5 @@
 #include "FieldText.h"
 
-#include <cstdlib>
-
 namespace form1 {
 
 namespace {
@@ -21,17 +19,22 @@ std::string_view trimSpaces(std::string_view text) {
 double NumberOf(std::string_view text) {
     std::size_t at = text.find_first_not_of(' ');
     if (at == std::string_view::npos) return 0;
-    std::string number;
-    if (text[at] == '+' || text[at] == '-') number += text[at++];
+    const bool negative = text[at] == '-';
+    if (text[at] == '+' || text[at] == '-') ++at;
+    double whole = 0;
     while (at < text.size() && isDigit(text[at]))
-        number += text[at++];
-    if (at < text.size() && text[at] == '.') {
-        number += text[at++];
-        while (at < text.size() && isDigit(text[at]))
-            number += text[at++];
-    }
-    // strtod reads exactly the prefix collected above; "-", "." and "-." give 0.
-    return std::strtod(number.c_str(), nullptr);
+        whole = whole * 10 + (text[at++] - '0');
+    // The fraction's first fifteen digits as one whole number over a power of ten: both are
+    // exact, so the one division rounds once, and halves stay exactly halves.
+    double digits = 0, scale = 1;
+    if (at < text.size() && text[at] == '.')
+        for (++at; at < text.size() && isDigit(text[at]); ++at)
+            if (scale < 1e15) {
+                digits = digits * 10 + (text[at] - '0');
+                scale *= 10;
+            }
+    const double value = whole + digits / scale;
+    return negative ? -value : value;
 }
 
 std::optional<std::string> WithLeadingZero(std::string_view text) {

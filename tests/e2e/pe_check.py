@@ -3,7 +3,7 @@
 program, and that it needs no DLL beyond those every Windows has, so it runs when copied
 alone onto a machine.
 
-    pe_check.py Nodrell.exe --machine i386|amd64
+    pe_check.py Nodrell.exe --machine i386|amd64 [--max-bytes N]
 """
 
 import argparse
@@ -89,10 +89,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("exe")
     parser.add_argument("--machine", required=True, choices=list(MACHINES))
+    parser.add_argument("--max-bytes", type=int, help="the size the shipped program stays under")
     args = parser.parse_args()
 
     with open(args.exe, "rb") as f:
-        pe = PeFile(f.read())
+        data = f.read()
+    pe = PeFile(data)
     failures = 0
 
     def check(condition, message):
@@ -110,6 +112,8 @@ def main():
     check(bool(dlls), f"imports: {', '.join(dlls)}")
     foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
     check(not foreign, "imports only system DLLs" + (f"; not: {', '.join(foreign)}" if foreign else ""))
+    if args.max_bytes:
+        check(len(data) < args.max_bytes, f"{len(data)} bytes, under {args.max_bytes}")
     return 1 if failures else 0
 
 

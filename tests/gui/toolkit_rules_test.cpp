@@ -1,11 +1,14 @@
 #include "QtWidgets.h"
+#include "toolkit/Clock.h"
 #include "toolkit/Program.h"
+#include "toolkit/TimerPhase.h"
 #include "toolkit/Window.h"
 
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -134,6 +137,20 @@ TEST_F(ToolkitRules, AModalBoxKeepsTheTicksComing) {
     EXPECT_TRUE(seen.warning);
     EXPECT_GE(ticksWhileOpen, 5); // 300 ms at 20 ms a tick, with room for a slow machine
     EXPECT_EQ(ticks, ticksWhileOpen);
+}
+
+TEST_F(ToolkitRules, TicksKeepToTheClocksMultiplesOfTheInterval) {
+    tk::Timer& ticker = window->timer("Ticker");
+    ticker.setInterval(50);
+    std::vector<int> late;
+    ticker.onTick = [&] {
+        late.push_back((tk::SystemClock::millisecondOfDay() - tk::TickLag) % 50);
+        if (late.size() == 10) ticker.setEnabled(false);
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return late.size() == 10; }, 2000));
+    // Each tick comes a little after its step; a loaded machine may delay one now and then.
+    std::sort(late.begin(), late.end());
+    EXPECT_LE(late[5], 10);
 }
 
 TEST_F(ToolkitRules, DisabledFieldsTakeNoFocus) {

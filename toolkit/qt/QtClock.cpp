@@ -9,4 +9,8 @@ TimeOfDay SystemClock::timeOfDay() {
     return TimeOfDay{now.hour(), now.minute(), now.second()};
 }
 
+int SystemClock::millisecondOfDay() {
+    return QTime::currentTime().msecsSinceStartOfDay();
+}
+
 } // namespace tk

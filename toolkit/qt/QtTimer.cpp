@@ -1,13 +1,21 @@
 #include "QtTimer.h"
 
 #include "QtControl.h"
+#include "toolkit/Clock.h"
+#include "toolkit/TimerPhase.h"
 
 namespace tk::qt {
 
 QtTimer::QtTimer(const ControlSpec& row) : interval_(row.interval), enabled_(row.timerEnabled) {
     timer_.setObjectName(
         QString::fromUtf8(row.name.data(), static_cast<qsizetype>(row.name.size())));
-    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { fire(onTick); });
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+        // Set again before the handler runs: a message box it opens waits for a while.
+        schedule();
+        fire(onTick);
+    });
     update();
 }
 
@@ -34,8 +42,11 @@ void QtTimer::update() {
         timer_.stop();
         return;
     }
-    // A running timer keeps its phase; a newly started one begins a full interval.
-    if (!timer_.isActive()) timer_.start(interval_);
+    if (!timer_.isActive()) schedule();
+}
+
+void QtTimer::schedule() {
+    timer_.start(delayToNextTick(SystemClock::millisecondOfDay(), interval_));
 }
 
 } // namespace tk::qt

@@ -7,7 +7,8 @@
 
 namespace tk::qt {
 
-// Ticks while enabled with an interval above 0 and while its window is open.
+// Ticks while enabled with an interval above 0 and while its window is open, on the clock's
+// multiples of the interval.
 class QtTimer final : public Timer {
 public:
     explicit QtTimer(const ControlSpec& row);
@@ -24,6 +25,7 @@ public:
 
 private:
     void update();
+    void schedule();
 
     QTimer timer_;
     int interval_;

@@ -1,5 +1,8 @@
 #include "Timer.h"
 
+#include "toolkit/Clock.h"
+#include "toolkit/TimerPhase.h"
+
 namespace tk::win32 {
 
 NativeTimer::NativeTimer(HWND owner, UINT_PTR id, int interval, bool enabled)
@@ -19,7 +22,10 @@ void NativeTimer::setEnabled(bool enabled) {
 
 void NativeTimer::tick() {
     // A tick already queued when the timer was stopped is dropped.
-    if (enabled_ && interval_ > 0 && owner_ && onTick) onTick();
+    if (!enabled_ || interval_ <= 0 || !owner_) return;
+    // Set again before the handler runs: a message box it opens waits for a while.
+    apply();
+    if (onTick) onTick();
 }
 
 void NativeTimer::stop() {
@@ -29,9 +35,11 @@ void NativeTimer::stop() {
 
 void NativeTimer::apply() {
     if (!owner_) return;
-    // An interval of 0 stops the timer; setting it again restarts the count.
+    // An interval of 0 stops the timer. Each tick sets the wait to the next one anew.
     if (enabled_ && interval_ > 0)
-        SetTimer(owner_, id_, static_cast<UINT>(interval_), nullptr);
+        SetTimer(owner_, id_,
+                 static_cast<UINT>(delayToNextTick(SystemClock::millisecondOfDay(), interval_)),
+                 nullptr);
     else
         KillTimer(owner_, id_);
 }

@@ -5,7 +5,8 @@
 
 namespace tk::win32 {
 
-// A timer of the window: WM_TIMER with the timer's id.
+// A timer of the window: WM_TIMER with the timer's id, on the clock's multiples of the
+// interval.
 class NativeTimer final : public Timer {
 public:
     NativeTimer(HWND owner, UINT_PTR id, int interval, bool enabled);
