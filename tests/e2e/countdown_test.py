@@ -343,7 +343,7 @@ def watch_power_off(test, program, host_witness, other, wine_witness):
     test.check(wine_witness.poll() is None,
                f"a program in prefix {other} still runs (exit code {wine_witness.poll()})")
     test.check(host_witness.poll() is None, "a host process still runs")
-    test.check(wine.alive(wine.state["xvfb_pid"], b"Xvfb"), "the X server still runs")
+    test.check(wine.alive(wine.xvfb_pid(test.prefix), b"Xvfb"), "the X server still runs")
 
 
 def run_shutdown_command(test):

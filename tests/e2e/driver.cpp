@@ -9,7 +9,8 @@
 //   start <exe> [args]              start a program; prints its pid. Later commands look only
 //                                   at that program's windows. It is ended with the driver.
 //   wait-window <caption> <ms>      wait for a visible top-level window whose caption starts
-//                                   with <caption>; prints its handle
+//                                   with <caption> ("=<caption>": is exactly <caption>);
+//                                   prints its handle
 //   dump <caption>                  the window and every window inside it
 //   close <caption>                 post WM_CLOSE to the window
 //   wait-exit <ms>                  wait for the started program to end; prints its exit code
@@ -49,6 +50,23 @@
 //   windows                         the program's visible top-level windows
 //   wait-file <path> <ms>           wait until the file exists and is not empty
 //   clock                           the local time, to the millisecond
+//   press <caption> <control>       a click whose release is not waited for: for a control
+//                                   whose click opens a modal window (its handling stays
+//                                   inside that window's loop until it closes)
+//   key <caption> <key>             post a key press and release (escape, enter, tab, space
+//                                   or a virtual-key code) to the focus of the window's
+//                                   program: these go through its message loop, as real keys
+//                                   do, so that its dialog keys see them
+//   cycle <caption> <control> <window caption> <key> <count> <ms>
+//                                   <count> times: press the control, wait for the window
+//                                   and its focus, close it with the key and wait for it to
+//                                   go; <ms> is the longest wait for each step. Prints the
+//                                   time taken
+//   resources                       what the started program holds: GetGuiResources' GDI
+//                                   and USER counts (with the error each left), the GDI
+//                                   objects in its handle table, its windows (hidden and
+//                                   message-only ones too) and its kernel handles; -1 where
+//                                   a count cannot be had
 #include <windows.h>
 
 #include <fcntl.h>
@@ -187,6 +205,13 @@ bool processRunning() {
     return started.process && WaitForSingleObject(started.process, 0) == WAIT_TIMEOUT;
 }
 
+// Whether a caption is the one looked for: one that starts with the text, or, for "=text",
+// one that is exactly the text.
+bool captionMatches(std::wstring_view caption, std::wstring_view wanted) {
+    if (!wanted.empty() && wanted[0] == L'=') return caption == wanted.substr(1);
+    return caption.substr(0, wanted.size()) == wanted;
+}
+
 struct TopSearch {
     std::wstring prefix;
     HWND found = nullptr;
@@ -201,7 +226,7 @@ BOOL CALLBACK findTop(HWND window, LPARAM param) {
         if (pid != started.pid) return TRUE;
     }
     const std::wstring caption = windowText(window);
-    if (caption.compare(0, search.prefix.size(), search.prefix) != 0) return TRUE;
+    if (!captionMatches(caption, search.prefix)) return TRUE;
     search.found = window;
     return FALSE;
 }
@@ -871,21 +896,392 @@ bool cmdClock(const std::vector<std::wstring>&) {
     return true;
 }
 
+// --- dialog keys ---------------------------------------------------------------------------
+
+UINT keyCode(const std::wstring& name) {
+    if (name == L"escape") return VK_ESCAPE;
+    if (name == L"enter") return VK_RETURN;
+    if (name == L"tab") return VK_TAB;
+    if (name == L"space") return VK_SPACE;
+    wchar_t* end = nullptr;
+    const unsigned long code = std::wcstoul(name.c_str(), &end, 10);
+    return !name.empty() && *end == L'\0' && code > 0 && code < 256 ? static_cast<UINT>(code) : 0;
+}
+
+// A key press and release posted to the window's focus: they pass through the program's
+// message loop as real keys do, so that the window's keyboard interface (Escape, Enter, Tab)
+// sees them. Keys sent straight to the control, as `type` does, would bypass it.
+HWND postKey(HWND top, UINT vk) {
+    HWND target = focusOf(top);
+    if (!target) target = top;
+    const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    PostMessageW(target, WM_KEYDOWN, vk, static_cast<LPARAM>(1u | (scan << 16)));
+    PostMessageW(target, WM_KEYUP, vk, static_cast<LPARAM>(1u | (scan << 16) | 0xC0000000u));
+    return target;
+}
+
+bool cmdKey(const std::vector<std::wstring>& args) {
+    if (args.size() != 2) {
+        fail(L"usage: key <caption> escape|enter|tab|space|<virtual-key code>");
+        return false;
+    }
+    const UINT vk = keyCode(args[1]);
+    if (!vk) {
+        fail(L"not a key: " + args[1]);
+        return false;
+    }
+    HWND top = requireWindow(args[0]);
+    if (!top) return false;
+    Json line;
+    line.text("type", L"key").number("vk", vk);
+    describe(line, "target", postKey(top, vk));
+    line.print();
+    return true;
+}
+
+// A click whose release is not waited for: for a control whose click opens a modal window,
+// inside whose loop the release's handling stays until that window closes.
+bool pressControl(HWND control) {
+    if (!takesInput(control)) return false;
+    RECT client{};
+    GetClientRect(control, &client);
+    const LPARAM at = MAKELPARAM(client.right / 2, client.bottom / 2);
+    deliver(control, WM_MOUSEMOVE, 0, at);
+    deliver(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    return SendNotifyMessageW(control, WM_LBUTTONUP, 0, at) != FALSE;
+}
+
+bool cmdPress(const std::vector<std::wstring>& args) {
+    if (args.size() != 2) {
+        fail(L"usage: press <caption> <control>");
+        return false;
+    }
+    HWND top = requireWindow(args[0]);
+    HWND control = top ? requireControl(top, args[1]) : nullptr;
+    if (!control) return false;
+    Json line;
+    line.text("type", L"press");
+    describe(line, "control", control);
+    line.flag("delivered", pressControl(control)).print();
+    return true;
+}
+
+// --- repeated openings ---------------------------------------------------------------------
+
+// The program's visible top-level window whose caption starts with the text, read without a
+// message to the program (which would have to stop what it does to answer it): a window of
+// another process gives its caption to GetWindowText from the system's own copy.
+struct QuietSearch {
+    const std::wstring* prefix;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK findTopQuietly(HWND window, LPARAM param) {
+    auto& search = *reinterpret_cast<QuietSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != started.pid || !IsWindowVisible(window)) return TRUE;
+    wchar_t caption[256] = {};
+    GetWindowTextW(window, caption, 256);
+    if (!captionMatches(caption, *search.prefix)) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+HWND findWindowQuietly(const std::wstring& prefix) {
+    QuietSearch search{&prefix};
+    EnumWindows(findTopQuietly, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Polls the condition every millisecond or so until it holds or the time is up.
+template <typename Condition> bool waitFor(DWORD timeout, Condition condition) {
+    const ULONGLONG begin = GetTickCount64();
+    while (!condition()) {
+        if (GetTickCount64() - begin >= timeout) return false;
+        Sleep(5);
+    }
+    return true;
+}
+
+bool cmdCycle(const std::vector<std::wstring>& args) {
+    DWORD count = 0;
+    DWORD timeout = 0;
+    if (args.size() != 6) {
+        fail(L"usage: cycle <caption> <control> <window caption> <key> <count> <ms>");
+        return false;
+    }
+    const UINT vk = keyCode(args[3]);
+    if (!vk) fail(L"not a key: " + args[3]);
+    if (!vk || !parseMs(args[4], count) || !parseMs(args[5], timeout)) return false;
+    HWND top = requireWindow(args[0]);
+    HWND control = top ? requireControl(top, args[1]) : nullptr;
+    if (!control) return false;
+    const ULONGLONG begin = GetTickCount64();
+    ULONGLONG slowest = 0;
+    // Where the time goes: until the window shows, until its focus is set, until it is gone.
+    ULONGLONG showing = 0, focusing = 0, closing = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        const ULONGLONG opening = GetTickCount64();
+        const std::wstring which = L"opening " + std::to_wstring(i + 1) + L": ";
+        // Back from the previous opening: the window takes input again.
+        if (!waitFor(timeout, [&] { return takesInput(control); })) {
+            fail(which + L"\"" + args[0] + L"\" takes no input");
+            return false;
+        }
+        if (!pressControl(control)) {
+            fail(which + L"the click was not delivered");
+            return false;
+        }
+        HWND opened = nullptr;
+        if (!waitFor(timeout, [&] { return (opened = findWindowQuietly(args[2])) != nullptr; })) {
+            fail(which + L"no window \"" + args[2] + L"\"");
+            return false;
+        }
+        const ULONGLONG shown = GetTickCount64();
+        showing += shown - opening;
+        // Ready for keys once its focus is on one of its controls.
+        if (!waitFor(timeout, [&] {
+                HWND focus = focusOf(opened);
+                return focus && IsChild(opened, focus);
+            })) {
+            fail(which + L"the focus did not reach a control of \"" + args[2] + L"\"");
+            return false;
+        }
+        const ULONGLONG focused = GetTickCount64();
+        focusing += focused - shown;
+        postKey(opened, vk);
+        if (!waitFor(timeout, [&] { return !IsWindow(opened); })) {
+            fail(which + L"\"" + args[2] + L"\" did not close");
+            return false;
+        }
+        const ULONGLONG closed = GetTickCount64();
+        closing += closed - focused;
+        const ULONGLONG took = closed - opening;
+        if (took > slowest) slowest = took;
+    }
+    // The program handles everything up to the last closing before it is looked at again.
+    if (!waitFor(timeout, [&] { return takesInput(control); })) {
+        fail(L"\"" + args[0] + L"\" takes no input after the last opening");
+        return false;
+    }
+    const ULONGLONG total = GetTickCount64() - begin;
+    Json()
+        .text("type", L"cycle")
+        .number("count", count)
+        .number("totalMs", static_cast<long long>(total))
+        .number("slowestMs", static_cast<long long>(slowest))
+        .number("showingMs", static_cast<long long>(showing))
+        .number("focusingMs", static_cast<long long>(focusing))
+        .number("closingMs", static_cast<long long>(closing))
+        .print();
+    return true;
+}
+
+// --- what the program holds ----------------------------------------------------------------
+
+struct WindowCount {
+    DWORD pid = 0;
+    long long top = 0;
+    long long all = 0;
+};
+
+BOOL CALLBACK countChild(HWND, LPARAM param) {
+    ++reinterpret_cast<WindowCount*>(param)->all;
+    return TRUE;
+}
+
+void countWindow(HWND window, WindowCount& count) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != count.pid) return;
+    ++count.top;
+    ++count.all;
+    EnumChildWindows(window, countChild, reinterpret_cast<LPARAM>(&count));
+}
+
+BOOL CALLBACK countTop(HWND window, LPARAM param) {
+    countWindow(window, *reinterpret_cast<WindowCount*>(param));
+    return TRUE;
+}
+
+// Every window of the process, hidden and message-only ones included.
+WindowCount countWindows(DWORD pid) {
+    WindowCount count{pid};
+    EnumWindows(countTop, reinterpret_cast<LPARAM>(&count));
+    for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); window;
+         window = FindWindowExW(HWND_MESSAGE, window, nullptr, nullptr))
+        countWindow(window, count);
+    return count;
+}
+
+// The GDI handle table that the process environment block points to (GdiSharedHandleTable):
+// Wine gives each process its own, in the layout of the system's table, whose entries hold
+// the object type in the low byte of a word that is 0 in a free entry. Which of the two
+// layouts applies is found out on the driver's own objects before a count of another
+// process is believed.
+struct GdiTableLayout {
+    size_t entrySize;
+    size_t typeOffset;
+};
+constexpr GdiTableLayout GdiTableLayouts[] = {{24, 14}, {16, 10}};
+constexpr size_t GdiTableEntries = 0x10000;
+constexpr size_t GdiTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
+
+struct BasicProcessInfo {
+    LONG_PTR exitStatus;
+    void* pebBaseAddress;
+    ULONG_PTR affinityMask;
+    LONG_PTR basePriority;
+    ULONG_PTR uniqueProcessId;
+    ULONG_PTR parentProcessId;
+};
+
+template <typename Fn> Fn ntdll(const char* name) {
+    return reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
+// The GDI objects in use in the process; -1 when its table cannot be read.
+long long gdiTableCount(HANDLE process, const GdiTableLayout& layout) {
+    using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    static const auto query = ntdll<QueryFn>("NtQueryInformationProcess");
+    BasicProcessInfo info{};
+    if (!query || query(process, 0, &info, sizeof info, nullptr) != 0 || !info.pebBaseAddress)
+        return -1;
+    const char* table = nullptr;
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, static_cast<char*>(info.pebBaseAddress) + GdiTableOffset,
+                           &table, sizeof table, &read) ||
+        !table)
+        return -1;
+    constexpr size_t ChunkEntries = 4096;
+    std::vector<unsigned char> chunk(ChunkEntries * layout.entrySize);
+    long long used = 0;
+    for (size_t first = 0; first < GdiTableEntries; first += ChunkEntries) {
+        if (!ReadProcessMemory(process, table + first * layout.entrySize, chunk.data(),
+                               chunk.size(), &read))
+            return first ? used : -1;
+        for (size_t at = layout.typeOffset; at < chunk.size(); at += layout.entrySize)
+            if (chunk[at]) ++used;
+    }
+    return used;
+}
+
+// The layout under which a few brushes of the driver's own show, and go again; null when
+// neither fits.
+const GdiTableLayout* gdiTableLayout() {
+    static const GdiTableLayout* const found = []() -> const GdiTableLayout* {
+        constexpr int Made = 16;
+        for (const GdiTableLayout& layout : GdiTableLayouts) {
+            const long long before = gdiTableCount(GetCurrentProcess(), layout);
+            HBRUSH brushes[Made] = {};
+            for (int i = 0; i < Made; ++i)
+                brushes[i] = CreateSolidBrush(RGB(i, 2 * i, 3 * i));
+            const long long during = gdiTableCount(GetCurrentProcess(), layout);
+            for (HBRUSH brush : brushes)
+                DeleteObject(brush);
+            const long long after = gdiTableCount(GetCurrentProcess(), layout);
+            if (before >= 0 && during == before + Made && after == before) return &layout;
+        }
+        return nullptr;
+    }();
+    return found;
+}
+
+// The kernel object handles (files, events, keys...) the process holds, from the system's
+// list of every process's handles; -1 when that cannot be had.
+long long kernelHandleCount(DWORD pid) {
+    using QueryFn = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
+    static const auto query = ntdll<QueryFn>("NtQuerySystemInformation");
+    constexpr int SystemHandleInformation = 16;
+    constexpr LONG InfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    struct Entry {
+        ULONG pid;
+        UCHAR type;
+        UCHAR attributes;
+        USHORT handle;
+        void* object;
+        ULONG access;
+    };
+    if (!query) return -1;
+    std::vector<ULONG_PTR> buffer(1 << 15);
+    LONG status = InfoLengthMismatch;
+    for (int tries = 0; tries < 8 && status == InfoLengthMismatch; ++tries) {
+        ULONG needed = 0;
+        status = query(SystemHandleInformation, buffer.data(),
+                       static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)), &needed);
+        if (status == InfoLengthMismatch) buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0) return -1;
+    const ULONG count = static_cast<ULONG>(buffer[0]);
+    const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + 1);
+    if ((count + 1) * sizeof(Entry) > buffer.size() * sizeof(ULONG_PTR)) return -1;
+    long long held = 0;
+    for (ULONG i = 0; i < count; ++i)
+        if (entries[i].pid == pid) ++held;
+    return held;
+}
+
+// Whether that list counts handles here: a few events of the driver's own must show.
+bool kernelHandlesCounted() {
+    static const bool works = [] {
+        constexpr int Made = 8;
+        const DWORD self = GetCurrentProcessId();
+        const long long before = kernelHandleCount(self);
+        HANDLE events[Made] = {};
+        for (HANDLE& event : events)
+            event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        const long long during = kernelHandleCount(self);
+        for (HANDLE event : events)
+            CloseHandle(event);
+        return before >= 0 && during == before + Made && kernelHandleCount(self) == before;
+    }();
+    return works;
+}
+
+bool cmdResources(const std::vector<std::wstring>&) {
+    if (!requireStarted()) return false;
+    SetLastError(0);
+    const DWORD gdi = GetGuiResources(started.process, GR_GDIOBJECTS);
+    const DWORD gdiError = GetLastError();
+    SetLastError(0);
+    const DWORD user = GetGuiResources(started.process, GR_USEROBJECTS);
+    const DWORD userError = GetLastError();
+    const GdiTableLayout* layout = gdiTableLayout();
+    const WindowCount windows = countWindows(started.pid);
+    Json()
+        .text("type", L"resources")
+        .number("guiGdi", gdi)
+        .number("guiGdiError", gdiError)
+        .number("guiUser", user)
+        .number("guiUserError", userError)
+        .number("gdiTable", layout ? gdiTableCount(started.process, *layout) : -1)
+        .number("gdiEntrySize", layout ? static_cast<long long>(layout->entrySize) : 0)
+        .number("windows", windows.all)
+        .number("topWindows", windows.top)
+        .number("kernelHandles", kernelHandlesCounted() ? kernelHandleCount(started.pid) : -1)
+        .print();
+    return true;
+}
+
 struct Command {
     const wchar_t* name;
     bool (*run)(const std::vector<std::wstring>&);
 };
 
 constexpr Command Commands[] = {
-    {L"start", cmdStart},        {L"wait-window", cmdWaitWindow},
-    {L"dump", cmdDump},          {L"close", cmdClose},
-    {L"wait-exit", cmdWaitExit}, {L"stop", cmdStop},
-    {L"sleep", cmdSleep},        {L"hold", cmdHold},
-    {L"winver", cmdWinver},      {L"click", cmdClick},
-    {L"type", cmdType},          {L"type-time", cmdTypeTime},
-    {L"focus", cmdFocus},        {L"wait-gone", cmdWaitGone},
-    {L"windows", cmdWindows},    {L"clock", cmdClock},
-    {L"wait-file", cmdWaitFile},
+    {L"start", cmdStart},         {L"wait-window", cmdWaitWindow},
+    {L"dump", cmdDump},           {L"close", cmdClose},
+    {L"wait-exit", cmdWaitExit},  {L"stop", cmdStop},
+    {L"sleep", cmdSleep},         {L"hold", cmdHold},
+    {L"winver", cmdWinver},       {L"click", cmdClick},
+    {L"type", cmdType},           {L"type-time", cmdTypeTime},
+    {L"focus", cmdFocus},         {L"wait-gone", cmdWaitGone},
+    {L"windows", cmdWindows},     {L"clock", cmdClock},
+    {L"wait-file", cmdWaitFile},  {L"key", cmdKey},
+    {L"press", cmdPress},         {L"cycle", cmdCycle},
+    {L"resources", cmdResources},
 };
 
 bool runCommand(const std::vector<std::wstring>& words) {

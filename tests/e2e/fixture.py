@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Sets up and tears down the X server and Wine prefixes shared by the e2e tests.
+"""Sets up and tears down the X servers and Wine prefixes shared by the e2e tests.
 
     fixture.py setup   --state DIR --loader WINE --driver DRIVER.exe [--standin SHUTDOWN.exe]
     fixture.py cleanup --state DIR --loader WINE
@@ -39,9 +39,11 @@ def setup(args, names=tuple(wineprefix.PREFIXES)):
     wine.log_dir.mkdir(parents=True, exist_ok=True)
     wine.state = {"loader": wine.loader}
     try:
-        wine.start_xvfb()
-        wine.save()
-        print(f"Xvfb on display {wine.state['display']} (pid {wine.state['xvfb_pid']})")
+        for name in names:
+            wine.start_xvfb(name)
+            wine.save()
+            print(f"prefix {name}: Xvfb on display {wine.display(name)} "
+                  f"(pid {wine.xvfb_pid(name)})")
 
         # The prefixes boot side by side: each has its own wine server.
         boots = [wine.create_prefix(name) for name in names]

@@ -1,10 +1,13 @@
 #!/usr/bin/python3
-"""Takes the picture of the countdown window under Wine that docs/form1-wine.png shows.
+"""Takes the picture of the countdown window under Wine that docs/form1-wine.png shows, or
+with --about the About window over it (docs/about-wine.png).
 
     screenshot.py --work DIR --loader WINE --exe Nodrell.exe --driver DRIVER.exe --out PNG
+                  [--about]
 
 It boots its own prefix and X server in DIR (about ten seconds) and ends them again; the
-ctest run is not involved. Also: cmake --build <dir> --target form1-screenshot
+ctest run is not involved. Also: cmake --build <dir> --target form1-screenshot (or
+about-screenshot)
 """
 
 import argparse
@@ -19,6 +22,8 @@ import fixture
 import wineprefix
 
 CAPTION_PREFIX = "Nodrell v1.3"
+ABOUT_CAPTION = "About Nodrell"
+ABOUT_BUTTON = "About"
 SETTLE_S = 1.5  # lets the window paint, and the clock tick, before the picture
 
 
@@ -29,7 +34,19 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--driver", required=True)
     parser.add_argument("--out", required=True)
+    parser.add_argument("--about", action="store_true",
+                        help="open the About window and take it over the countdown window")
     args = parser.parse_args()
+    # The windows in the picture, each dumped by the driver.
+    shown = [CAPTION_PREFIX, ABOUT_CAPTION] if args.about else [CAPTION_PREFIX]
+    opening = []
+    if args.about:
+        # Pressed, not clicked: the click's handling lasts while the About window is open.
+        opening = ["press", CAPTION_PREFIX, ABOUT_BUTTON, ";", "wait-window", ABOUT_CAPTION,
+                   "10000", ";"]
+    dumps = []
+    for caption in shown:
+        dumps += ["dump", caption, ";"]
 
     fixture.setup(argparse.Namespace(state=args.work, loader=args.loader, driver=args.driver), names=["default"])
     wine = wineprefix.Wine(args.work, args.loader).load()
@@ -39,23 +56,27 @@ def main():
         with open(out, "wb") as log:
             driver = subprocess.Popen(
                 [wine.loader, args.driver, "start", wineprefix.windows_path(args.exe), ";",
-                 "wait-window", CAPTION_PREFIX, "20000", ";", "sleep", str(int(SETTLE_S * 1000)),
-                 ";", "dump", CAPTION_PREFIX, ";", "sleep", "10000", ";", "stop", "5000"],
+                 "wait-window", CAPTION_PREFIX, "20000", ";", *opening, "sleep",
+                 str(int(SETTLE_S * 1000)), ";", *dumps, "sleep", "10000", ";", "stop", "5000"],
                 env=wine.env("default"), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                 cwd=wine.state_dir)
-        window = None
+        windows = []
         deadline = time.monotonic() + 40
-        while window is None and time.monotonic() < deadline and driver.poll() is None:
+        while len(windows) < len(shown) and time.monotonic() < deadline and driver.poll() is None:
             time.sleep(0.1)
-            for line in out.read_text(errors="replace").splitlines():
-                if line.startswith("{") and json.loads(line)["type"] == "window":
-                    window = json.loads(line)
-        if window is None:
+            windows = [json.loads(line) for line in out.read_text(errors="replace").splitlines()
+                       if line.startswith("{") and json.loads(line)["type"] == "window"]
+        if len(windows) < len(shown):
             driver.kill()
             raise SystemExit("the window did not appear:\n" + out.read_text(errors="replace"))
-        x, y, width, height = window["rect"]
+        # The smallest rectangle around them all.
+        left = min(w["rect"][0] for w in windows)
+        top = min(w["rect"][1] for w in windows)
+        right = max(w["rect"][0] + w["rect"][2] for w in windows)
+        bottom = max(w["rect"][1] + w["rect"][3] for w in windows)
+        x, y, width, height = left, top, right - left, bottom - top
         subprocess.run(
-            [shutil.which("import") or "import", "-display", wine.state["display"], "-window",
+            [shutil.which("import") or "import", "-display", wine.display("default"), "-window",
              "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage", args.out],
             check=True, timeout=30)
         driver.kill()

@@ -1,4 +1,4 @@
-"""Throwaway Wine prefixes and a private X server for the end-to-end tests.
+"""Throwaway Wine prefixes, each with a private X server, for the end-to-end tests.
 
 The fixture (fixture.py) creates them once per test run and writes their whereabouts to
 state.json in the state directory; the tests read that file and run the driver in them.
@@ -37,9 +37,9 @@ SETTINGS_REG = r"""REGEDIT4
 "RelayInclude"="{relay}"
 """
 
-# The calls a run with WINEDEBUG=+relay traces (RELAY_DEBUG): the power-off call and the
-# message box calls, with their arguments, on stderr.
-RELAY_CALLS = ["user32.ExitWindowsEx"] + [
+# The calls a run with WINEDEBUG=+relay traces (RELAY_DEBUG): the power-off call, the
+# message box calls and the shell's opening of an address, with their arguments, on stderr.
+RELAY_CALLS = ["user32.ExitWindowsEx", "shell32.ShellExecuteA"] + [
     f"user32.MessageBox{kind}{charset}"
     for kind in ("", "Ex", "Indirect", "Timeout") for charset in "AW"
 ]
@@ -132,7 +132,7 @@ class Wine:
     def env(self, prefix, debug=None, extra=None):
         env = dict(os.environ)
         env.update(
-            DISPLAY=self.state["display"],
+            DISPLAY=self.display(prefix),
             WINEPREFIX=str(self.prefix_dir(prefix)),
             WINELOADER=self.loader,
             WINEDEBUG=debug or os.environ.get("NODRELL_WINEDEBUG", "-all"),
@@ -143,6 +143,13 @@ class Wine:
         if not self.is_64bit():
             env["WINEARCH"] = "win32"
         return env
+
+    def display(self, prefix):
+        """The X display of the prefix's programs."""
+        return self.state.get("displays", {}).get(prefix, self.state["display"])
+
+    def xvfb_pid(self, prefix):
+        return self.state.get("xvfb_pids", {}).get(prefix, self.state["xvfb_pid"])
 
     def is_64bit(self):
         return pathlib.Path(self.loader).name.endswith("64")
@@ -261,10 +268,17 @@ class Wine:
 
     # --- the X server --------------------------------------------------------------------
 
-    def start_xvfb(self):
-        """Starts Xvfb on a display number it picks itself among the free ones."""
+    def start_xvfb(self, prefix):
+        """Starts an X server for the prefix's programs, on a display number it picks itself
+        among the free ones.
+
+        One for each prefix: on a shared display, a window that another prefix's program
+        activates takes the X input focus, and Wine then deactivates the window that had it,
+        whose keys (Escape, Enter) would go nowhere. The first one started is also the
+        state's "display"."""
         read_end, write_end = os.pipe()
-        log = open(self.log_dir / "xvfb.log", "wb")
+        log_path = self.log_dir / f"xvfb-{prefix}.log"
+        log = open(log_path, "wb")
         proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
              "-nolisten", "tcp", "-dpi", "96"],
@@ -286,14 +300,21 @@ class Wine:
         os.close(read_end)
         if not number.strip().isdigit():
             proc.kill()
-            raise SystemExit("Xvfb did not start; see " + str(self.log_dir / "xvfb.log"))
-        self.state["display"] = ":" + number.decode().strip()
-        self.state["xvfb_pid"] = proc.pid
+            raise SystemExit(f"Xvfb did not start; see {log_path}")
+        display = ":" + number.decode().strip()
+        self.state.setdefault("displays", {})[prefix] = display
+        self.state.setdefault("xvfb_pids", {})[prefix] = proc.pid
+        self.state.setdefault("display", display)
+        self.state.setdefault("xvfb_pid", proc.pid)
 
     def stop_xvfb(self):
-        pid = self.state.get("xvfb_pid")
-        if not pid:
-            return
+        pids = set(self.state.get("xvfb_pids", {}).values())
+        if self.state.get("xvfb_pid"):
+            pids.add(self.state["xvfb_pid"])
+        for pid in pids:
+            self.stop_one_xvfb(pid)
+
+    def stop_one_xvfb(self, pid):
         try:
             # Only our own X server: the pid may have been reused since.
             cmdline = pathlib.Path(f"/proc/{pid}/cmdline").read_bytes()
