@@ -96,6 +96,31 @@ def windows_path(path):
     return "Z:" + str(pathlib.Path(path).resolve()).replace("/", "\\")
 
 
+def start_xvfb(log_path):
+    """Starts an X server on a free display number that it picks itself (96 DPI). Returns the
+    process and the display name, such as ":3"."""
+    read_end, write_end = os.pipe()
+    with open(log_path, "wb") as log:
+        proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp", "-dpi", "96"],
+            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+            start_new_session=True)
+    os.close(write_end)
+    number = b""
+    deadline = time.monotonic() + 15
+    while not number.endswith(b"\n") and time.monotonic() < deadline:
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            break
+        number += chunk
+    os.close(read_end)
+    if not number.strip().isdigit():
+        proc.kill()
+        raise SystemExit(f"Xvfb did not start; see {log_path}")
+    return proc, ":" + number.decode().strip()
+
+
 def wineserver_binary(loader):
     folder = pathlib.Path(loader).parent
     for name in ("wineserver64", "wineserver32", "wineserver"):
@@ -276,32 +301,7 @@ class Wine:
         activates takes the X input focus, and Wine then deactivates the window that had it,
         whose keys (Escape, Enter) would go nowhere. The first one started is also the
         state's "display"."""
-        read_end, write_end = os.pipe()
-        log_path = self.log_dir / f"xvfb-{prefix}.log"
-        log = open(log_path, "wb")
-        proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-             "-nolisten", "tcp", "-dpi", "96"],
-            pass_fds=(write_end,),
-            stdin=subprocess.DEVNULL,
-            stdout=log,
-            stderr=log,
-            start_new_session=True,
-        )
-        os.close(write_end)
-        log.close()
-        number = b""
-        deadline = time.monotonic() + 15
-        while not number.endswith(b"\n") and time.monotonic() < deadline:
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                break
-            number += chunk
-        os.close(read_end)
-        if not number.strip().isdigit():
-            proc.kill()
-            raise SystemExit(f"Xvfb did not start; see {log_path}")
-        display = ":" + number.decode().strip()
+        proc, display = start_xvfb(self.log_dir / f"xvfb-{prefix}.log")
         self.state.setdefault("displays", {})[prefix] = display
         self.state.setdefault("xvfb_pids", {})[prefix] = proc.pid
         self.state.setdefault("display", display)

@@ -15,17 +15,14 @@ import struct
 import sys
 import xml.etree.ElementTree as ET
 
-MACHINES = {"i386": 0x014C, "amd64": 0x8664}
+# The PE reader of the executable checks, next door.
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
+import pe_check  # noqa: E402
+
 US_ENGLISH = 0x0409
 
 RT_CURSOR, RT_ICON, RT_RCDATA, RT_VERSION = 1, 3, 10, 16
 RT_GROUP_CURSOR, RT_GROUP_ICON, RT_MANIFEST = 12, 14, 24
-
-SYSTEM_DLLS = {
-    "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "imm32.dll", "kernel32.dll",
-    "msvcrt.dll", "ntdll.dll", "ole32.dll", "oleaut32.dll", "powrprof.dll", "shell32.dll",
-    "shlwapi.dll", "user32.dll", "uxtheme.dll", "version.dll", "winmm.dll", "ws2_32.dll",
-}
 
 VERSION_KEYS = [
     ("Comments", None),  # checked below: a maker's prefix, a hyphen, the product
@@ -45,60 +42,8 @@ ASM = "{urn:schemas-microsoft-com:asm.v1}"
 # --- the PE file ------------------------------------------------------------------------
 
 
-class PeFile:
-    def __init__(self, data):
-        self.data = data
-        if data[:2] != b"MZ":
-            raise ValueError("no MZ header")
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
-        if data[pe:pe + 4] != b"PE\0\0":
-            raise ValueError("no PE signature")
-        self.machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
-        optional = pe + 24
-        magic = struct.unpack_from("<H", data, optional)[0]
-        directories = optional + (112 if magic == 0x20B else 96)
-        count = struct.unpack_from("<I", data, directories - 4)[0]
-        self.directories = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(count)]
-        table = optional + optional_size
-        self.sections = []
-        for i in range(sections):
-            _, vsize, vaddr, raw_size, raw_ptr = struct.unpack_from("<8sIIII", data, table + 40 * i)
-            self.sections.append((vaddr, max(vsize, raw_size), raw_ptr))
-
-    def offset(self, rva):
-        for vaddr, size, raw in self.sections:
-            if vaddr <= rva < vaddr + size:
-                return rva - vaddr + raw
-        raise ValueError(f"address {rva:#x} lies in no section")
-
-    def directory(self, index):
-        return self.directories[index] if index < len(self.directories) else (0, 0)
-
-    def c_string(self, rva):
-        start = self.offset(rva)
-        return self.data[start:self.data.index(b"\0", start)].decode("ascii")
-
-    def imported_dlls(self):
-        names = []
-        rva, size = self.directory(1)
-        if rva and size:
-            at = self.offset(rva)
-            while True:
-                lookup, _, _, name, thunk = struct.unpack_from("<IIIII", self.data, at)
-                if not (lookup or name or thunk):
-                    break
-                names.append(self.c_string(name))
-                at += 20
-        rva, size = self.directory(13)  # delay-loaded
-        if rva and size:
-            at = self.offset(rva)
-            while True:
-                _, name = struct.unpack_from("<II", self.data, at)
-                if not name:
-                    break
-                names.append(self.c_string(name))
-                at += 32
-        return names
+class ResourcePeFile(pe_check.PeFile):
+    """The executable with its resource directory read out too."""
 
     def resources(self):
         """[(type, name, language, bytes)] in the order of the resource directory. Types,
@@ -384,13 +329,13 @@ def check_pictures(check, resources, art):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("exe", type=pathlib.Path)
-    parser.add_argument("--machine", required=True, choices=list(MACHINES))
+    parser.add_argument("--machine", required=True, choices=list(pe_check.MACHINES))
     parser.add_argument("--art", required=True, type=pathlib.Path, help="the folder of the drawn pictures")
     args = parser.parse_args()
 
-    pe = PeFile(args.exe.read_bytes())
+    pe = ResourcePeFile(args.exe.read_bytes())
     check = Checks()
-    check(pe.machine == MACHINES[args.machine], f"machine {pe.machine:#06x}")
+    check(pe.machine == pe_check.MACHINES[args.machine], f"machine {pe.machine:#06x}")
     resources = pe.resources()
     languages = sorted({r[2] for r in resources})
     check(languages == [US_ENGLISH], f"resource languages {[hex(x) for x in languages]}: US English alone")
@@ -399,7 +344,7 @@ def main():
     check_icon(check, resources, args.art)
     check_pictures(check, resources, args.art)
     dlls = pe.imported_dlls()
-    foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
+    foreign = [d for d in dlls if d.lower() not in pe_check.SYSTEM_DLLS]
     check(bool(dlls) and not foreign, f"imports {', '.join(dlls)}" + (f"; not system DLLs: {foreign}" if foreign else ""))
     print(f"{check.failures} failed")
     return 1 if check.failures else 0

@@ -23,6 +23,10 @@ import subprocess
 import sys
 import time
 
+# The X server start of the end-to-end tests, next door.
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
+import wineprefix  # noqa: E402
+
 CAPTION_PREFIX = "Nodrell v1.3"
 DPI = 96  # Wine's default
 # Where the countdown window's pictures lie, in twips from its client area's top left:
@@ -87,24 +91,7 @@ class Run:
                                   stdout=out, stderr=out, timeout=timeout, cwd=self.work).returncode
 
     def start_xvfb(self):
-        read_end, write_end = os.pipe()
-        with open(self.logs / "xvfb.log", "wb") as log:
-            self.xvfb = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                start_new_session=True)
-        os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 15
-        while not number.endswith(b"\n") and time.monotonic() < deadline:
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                break
-            number += chunk
-        os.close(read_end)
-        if not number.strip().isdigit():
-            raise SystemExit("Xvfb did not start")
-        self.display = ":" + number.decode().strip()
+        self.xvfb, self.display = wineprefix.start_xvfb(self.logs / "xvfb.log")
 
     def boot(self):
         if self.prefix.exists():
