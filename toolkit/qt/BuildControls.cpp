@@ -119,7 +119,8 @@ void Builder::place(QWidget& widget, const ControlSpec& row) {
     widget.setObjectName(controlObjectName(row.name, row.index));
     widget.setGeometry(scale_.x(row.left), scale_.y(row.top), scale_.x(row.width),
                        scale_.y(row.height));
-    widget.setFont(toQFont(row.font.value_or(window_.font)));
+    // Without a font of its own a control inherits the window's.
+    if (row.font) widget.setFont(toQFont(*row.font));
 }
 
 // A line row holds the two end points; only level and upright lines are drawn.
