@@ -6,15 +6,15 @@
 
 namespace tk::win32 {
 
-NativeButton::NativeButton(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
+NativeButton::NativeButton(FormWindow& form, const ControlSpec& row, int id, HWND parent,
                            const Font& windowFont)
-    : Child(form, spec, id) {
+    : Child(form, row, id) {
     // Long captions wrap onto a second line.
     const DWORD style =
-        (spec.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_MULTILINE | WS_TABSTOP;
-    create(L"Button", widen(spec.caption), style, 0, parent,
-           pixelBounds(spec.left, spec.top, spec.width, spec.height));
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec.font.value_or(windowFont))),
+        (row.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | BS_MULTILINE | WS_TABSTOP;
+    create(L"Button", widen(row.caption), style, 0, parent,
+           pixelBounds(row.left, row.top, row.width, row.height));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font(row.font.value_or(windowFont))),
                  FALSE);
     subclass(hwnd_);
 }

@@ -9,7 +9,7 @@ namespace tk::win32 {
 // A push button.
 class NativeButton final : public Button, public Child, private Subclass {
 public:
-    NativeButton(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
+    NativeButton(FormWindow& form, const ControlSpec& row, int id, HWND parent,
                  const Font& windowFont);
 
     void setEnabled(bool enabled) override { setEnabledNow(enabled); }

@@ -6,12 +6,11 @@
 
 namespace tk::win32 {
 
-Child::Child(FormWindow& form, const ControlSpec& spec, int id)
-    : form_(form), spec_(spec), id_(id) {}
+Child::Child(FormWindow& form, const ControlSpec& row, int id) : form_(form), row_(row), id_(id) {}
 
 void Child::create(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
                    HWND parent, const RECT& bounds) {
-    if (!spec_.enabled) style |= WS_DISABLED;
+    if (!row_.enabled) style |= WS_DISABLED;
     hwnd_ = CreateWindowExW(
         exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
         bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,

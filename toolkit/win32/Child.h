@@ -12,14 +12,14 @@ class FormWindow;
 // A control of a window that is a native child window of its own.
 class Child {
 public:
-    Child(FormWindow& form, const ControlSpec& spec, int id);
+    Child(FormWindow& form, const ControlSpec& row, int id);
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
     virtual ~Child() = default;
 
     HWND hwnd() const { return hwnd_; }
     int id() const { return id_; }
-    const ControlSpec& spec() const { return spec_; }
+    const ControlSpec& row() const { return row_; }
 
     // A WM_COMMAND notification from the control.
     virtual void notify(int /*code*/) {}
@@ -41,7 +41,7 @@ protected:
     bool visibleNow() const;
 
     FormWindow& form_;
-    const ControlSpec spec_;
+    const ControlSpec row_;
     const int id_;
     HWND hwnd_ = nullptr;
 };

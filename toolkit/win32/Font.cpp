@@ -30,17 +30,17 @@ int screenDpiY() {
     return dpi;
 }
 
-HFONT font(const Font& spec) {
+HFONT font(const Font& wanted) {
     // Character height in pixels, negative so that GDI matches the em height (8.25 pt is
     // 11 pixels at 96 DPI).
-    const int height = -static_cast<int>(std::lround(spec.points * screenDpiY() / 72.0));
+    const int height = -static_cast<int>(std::lround(wanted.points * screenDpiY() / 72.0));
     using Key = std::tuple<std::wstring, int, bool, bool>;
     static std::map<Key, HFONT> fonts;
-    const std::wstring face = widen(spec.face);
-    HFONT& made = fonts[Key{face, height, spec.bold, spec.underline}];
+    const std::wstring face = widen(wanted.face);
+    HFONT& made = fonts[Key{face, height, wanted.bold, wanted.underline}];
     if (!made) {
-        made = CreateFontW(height, 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                           spec.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
+        made = CreateFontW(height, 0, 0, 0, wanted.bold ? FW_BOLD : FW_NORMAL, FALSE,
+                           wanted.underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                            DEFAULT_PITCH | FF_DONTCARE, face.c_str());
         if (!made) made = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));

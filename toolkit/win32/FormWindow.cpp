@@ -69,7 +69,7 @@ T& lookUp(const std::map<std::pair<std::string, int>, T*>& controls, const char*
 } // namespace
 
 FormWindow::FormWindow(const WindowSpec& window, std::span<const ControlSpec> controls)
-    : spec_(window) {
+    : window_(window) {
     registerClass();
 
     DWORD style = 0;
@@ -147,19 +147,19 @@ void FormWindow::createControls(std::span<const ControlSpec> controls) {
         std::unique_ptr<Child> child;
         switch (control.kind) {
         case Kind::Label: {
-            auto made = std::make_unique<NativeLabel>(*this, control, id, parent, spec_.font);
+            auto made = std::make_unique<NativeLabel>(*this, control, id, parent, window_.font);
             labels_[key] = made.get();
             child = std::move(made);
             break;
         }
         case Kind::TextBox: {
-            auto made = std::make_unique<NativeTextBox>(*this, control, id, parent, spec_.font);
+            auto made = std::make_unique<NativeTextBox>(*this, control, id, parent, window_.font);
             textBoxes_[key] = made.get();
             child = std::move(made);
             break;
         }
         case Kind::Button: {
-            auto made = std::make_unique<NativeButton>(*this, control, id, parent, spec_.font);
+            auto made = std::make_unique<NativeButton>(*this, control, id, parent, window_.font);
             buttons_[key] = made.get();
             child = std::move(made);
             break;
@@ -296,13 +296,13 @@ void FormWindow::childFocused(HWND child) {
 
 bool FormWindow::hasDefaultButton() const {
     for (const auto& [key, button] : buttons_)
-        if (button->spec().isDefault && styleVisible(button->hwnd())) return true;
+        if (button->row().isDefault && styleVisible(button->hwnd())) return true;
     return false;
 }
 
 bool FormWindow::hasCancelButton() const {
     for (const auto& [key, button] : buttons_)
-        if (button->spec().isCancel && styleVisible(button->hwnd())) return true;
+        if (button->row().isCancel && styleVisible(button->hwnd())) return true;
     return false;
 }
 
@@ -328,7 +328,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: {
         RECT client{};
         GetClientRect(hwnd_, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, brush(spec_.backColor));
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brush(window_.backColor));
         return 1;
     }
     case WM_CTLCOLORSTATIC:
@@ -390,7 +390,7 @@ void FormWindow::command(WPARAM wParam, LPARAM lParam) {
     const int id = LOWORD(wParam);
     for (const auto& [key, button] : buttons_) {
         const bool pressed =
-            (id == IDOK && button->spec().isDefault) || (id == IDCANCEL && button->spec().isCancel);
+            (id == IDOK && button->row().isDefault) || (id == IDCANCEL && button->row().isCancel);
         if (pressed && styleVisible(button->hwnd())) {
             button->click();
             return;
@@ -403,7 +403,7 @@ LRESULT FormWindow::defaultId() const {
     if (NativeButton* focused = buttonOf(GetFocus()))
         return MAKELRESULT(focused->id(), DC_HASDEFID);
     for (const auto& [key, button] : buttons_)
-        if (button->spec().isDefault) return MAKELRESULT(button->id(), DC_HASDEFID);
+        if (button->row().isDefault) return MAKELRESULT(button->id(), DC_HASDEFID);
     return 0;
 }
 
@@ -429,7 +429,7 @@ void FormWindow::updateDefaultLook() {
     if (!hwnd_) return;
     NativeButton* focused = buttonOf(GetFocus());
     for (const auto& [key, button] : buttons_)
-        button->setDefaultLook(focused ? button == focused : button->spec().isDefault);
+        button->setDefaultLook(focused ? button == focused : button->row().isDefault);
 }
 
 void FormWindow::restoreOthers() {

@@ -67,7 +67,7 @@ private:
     NativeButton* buttonOf(HWND window) const;
     bool focusable(HWND child) const;
 
-    WindowSpec spec_;
+    WindowSpec window_;
     HWND hwnd_ = nullptr;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 

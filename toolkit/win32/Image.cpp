@@ -187,11 +187,10 @@ HCURSOR namedCursor(std::string_view name) {
                                            IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
 }
 
-Image::Image(FormWindow& form, const ControlSpec& spec, int id, HWND parent)
-    : Child(form, spec, id),
-      picture_(spec.picture.empty() ? nullptr : Picture::named(spec.picture)) {
+Image::Image(FormWindow& form, const ControlSpec& row, int id, HWND parent)
+    : Child(form, row, id), picture_(row.picture.empty() ? nullptr : Picture::named(row.picture)) {
     create(L"Static", L"", SS_LEFT, 0, parent,
-           pixelBounds(spec.left, spec.top, spec.width, spec.height));
+           pixelBounds(row.left, row.top, row.width, row.height));
     SetPropW(hwnd_, ImageProperty, this);
     subclass(hwnd_);
 }

@@ -40,7 +40,7 @@ HCURSOR namedCursor(std::string_view name);
 // background and the images further back.
 class Image final : public Child, private Subclass {
 public:
-    Image(FormWindow& form, const ControlSpec& spec, int id, HWND parent);
+    Image(FormWindow& form, const ControlSpec& row, int id, HWND parent);
 
     bool colors(HDC dc, HBRUSH& background) override;
 

@@ -38,19 +38,19 @@ RECT boundsInParent(HWND window) {
 
 } // namespace
 
-NativeLabel::NativeLabel(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
+NativeLabel::NativeLabel(FormWindow& form, const ControlSpec& row, int id, HWND parent,
                          const Font& windowFont)
-    : Child(form, spec, id), font_(font(spec.font.value_or(windowFont))),
-      fore_(spec.foreColor.value_or(ButtonText)), back_(spec.backColor.value_or(ButtonFace)),
-      cursor_(spec.cursor.empty() ? nullptr : namedCursor(spec.cursor)) {
+    : Child(form, row, id), font_(font(row.font.value_or(windowFont))),
+      fore_(row.foreColor.value_or(ButtonText)), back_(row.backColor.value_or(ButtonFace)),
+      cursor_(row.cursor.empty() ? nullptr : namedCursor(row.cursor)) {
     // Plain Static styles wrap at word boundaries; the caption is shown as written.
-    const DWORD style = alignment(spec.align) | SS_NOTIFY | SS_NOPREFIX;
-    const DWORD exStyle = spec.border ? WS_EX_CLIENTEDGE : 0;
-    create(L"Static", widen(spec.caption), style, exStyle, parent,
-           pixelBounds(spec.left, spec.top, spec.width, spec.height));
+    const DWORD style = alignment(row.align) | SS_NOTIFY | SS_NOPREFIX;
+    const DWORD exStyle = row.border ? WS_EX_CLIENTEDGE : 0;
+    create(L"Static", widen(row.caption), style, exStyle, parent,
+           pixelBounds(row.left, row.top, row.width, row.height));
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    if (spec.autoSize) fitCaption();
-    if (spec.transparent) {
+    if (row.autoSize) fitCaption();
+    if (row.transparent) {
         SetPropW(hwnd_, SeeThrough, reinterpret_cast<HANDLE>(1));
         subclass(hwnd_);
     }
@@ -58,14 +58,14 @@ NativeLabel::NativeLabel(FormWindow& form, const ControlSpec& spec, int id, HWND
 
 void NativeLabel::setVisible(bool visible) {
     setVisibleNow(visible);
-    if (spec_.transparent) repaint();
+    if (row_.transparent) repaint();
 }
 
 void NativeLabel::setCaption(std::string_view caption) {
     const RECT before = boundsInParent(hwnd_);
     SetWindowTextW(hwnd_, widen(caption).c_str());
-    if (spec_.autoSize) fitCaption();
-    if (spec_.transparent) {
+    if (row_.autoSize) fitCaption();
+    if (row_.transparent) {
         // The old caption lies on the parent's background, which only the parent paints.
         RedrawWindow(GetParent(hwnd_), &before, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -95,7 +95,7 @@ void NativeLabel::notify(int code) {
 
 bool NativeLabel::colors(HDC dc, HBRUSH& background) {
     SetTextColor(dc, colorRef(fore_));
-    if (spec_.transparent) {
+    if (row_.transparent) {
         SetBkMode(dc, TRANSPARENT);
         background = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
     } else {
@@ -120,7 +120,7 @@ void NativeLabel::fitCaption() {
 
     int width = extent.right - extent.left;
     int height = std::max<int>(extent.bottom - extent.top, metrics.tmHeight);
-    if (spec_.border) {
+    if (row_.border) {
         width += 2 * GetSystemMetrics(SM_CXEDGE);
         height += 2 * GetSystemMetrics(SM_CYEDGE);
     }
@@ -128,7 +128,7 @@ void NativeLabel::fitCaption() {
 }
 
 void NativeLabel::repaint() {
-    if (spec_.transparent) {
+    if (row_.transparent) {
         const RECT bounds = boundsInParent(hwnd_);
         RedrawWindow(GetParent(hwnd_), &bounds, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

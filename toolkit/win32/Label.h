@@ -10,7 +10,7 @@ namespace tk::win32 {
 // behind it through.
 class NativeLabel final : public Label, public Child, private Subclass {
 public:
-    NativeLabel(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
+    NativeLabel(FormWindow& form, const ControlSpec& row, int id, HWND parent,
                 const Font& windowFont);
 
     void setEnabled(bool enabled) override { setEnabledNow(enabled); }

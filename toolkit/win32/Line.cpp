@@ -12,12 +12,12 @@ constexpr Color WindowText = 0x80000008u;
 
 } // namespace
 
-Line::Line(FormWindow& form, const ControlSpec& spec, int id, HWND parent) : Child(form, spec, id) {
+Line::Line(FormWindow& form, const ControlSpec& row, int id, HWND parent) : Child(form, row, id) {
     // The row holds the end points x1, y1, x2, y2.
-    const RECT first = pixelBounds(spec.left, spec.top, 0, 0);
-    const RECT second = pixelBounds(spec.width, spec.height, 0, 0);
+    const RECT first = pixelBounds(row.left, row.top, 0, 0);
+    const RECT second = pixelBounds(row.width, row.height, 0, 0);
     const RECT ends{first.left, first.top, second.left, second.top};
-    const int thickness = std::max(spec.lineWidth, 1);
+    const int thickness = std::max(row.lineWidth, 1);
     const int before = (thickness - 1) / 2; // the thickness lies across the line's middle
     RECT bounds{std::min(ends.left, ends.right), std::min(ends.top, ends.bottom),
                 std::max(ends.left, ends.right), std::max(ends.top, ends.bottom)};
@@ -32,7 +32,7 @@ Line::Line(FormWindow& form, const ControlSpec& spec, int id, HWND parent) : Chi
 }
 
 bool Line::colors(HDC dc, HBRUSH& background) {
-    const Color color = spec_.foreColor.value_or(WindowText);
+    const Color color = row_.foreColor.value_or(WindowText);
     SetBkColor(dc, colorRef(color));
     background = brush(color);
     return true;

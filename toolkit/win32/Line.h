@@ -7,7 +7,7 @@ namespace tk::win32 {
 // A horizontal or vertical line: a Static filled with the line's colour.
 class Line final : public Child {
 public:
-    Line(FormWindow& form, const ControlSpec& spec, int id, HWND parent);
+    Line(FormWindow& form, const ControlSpec& row, int id, HWND parent);
 
     bool colors(HDC dc, HBRUSH& background) override;
 };

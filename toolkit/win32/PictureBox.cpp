@@ -5,15 +5,15 @@
 
 namespace tk::win32 {
 
-PictureBox::PictureBox(FormWindow& form, const ControlSpec& spec, int id, HWND parent)
-    : Child(form, spec, id) {
-    create(L"Static", L"", SS_LEFT, WS_EX_CONTROLPARENT | (spec.border ? WS_EX_CLIENTEDGE : 0),
-           parent, pixelBounds(spec.left, spec.top, spec.width, spec.height));
+PictureBox::PictureBox(FormWindow& form, const ControlSpec& row, int id, HWND parent)
+    : Child(form, row, id) {
+    create(L"Static", L"", SS_LEFT, WS_EX_CONTROLPARENT | (row.border ? WS_EX_CLIENTEDGE : 0),
+           parent, pixelBounds(row.left, row.top, row.width, row.height));
     subclass(hwnd_);
 }
 
 bool PictureBox::colors(HDC dc, HBRUSH& background) {
-    const Color back = spec_.backColor.value_or(ButtonFace);
+    const Color back = row_.backColor.value_or(ButtonFace);
     SetBkColor(dc, colorRef(back));
     background = brush(back);
     return true;

@@ -8,7 +8,7 @@ namespace tk::win32 {
 // A picture box holding other controls: a Static that the keyboard interface walks into.
 class PictureBox final : public Child, private Subclass {
 public:
-    PictureBox(FormWindow& form, const ControlSpec& spec, int id, HWND parent);
+    PictureBox(FormWindow& form, const ControlSpec& row, int id, HWND parent);
 
     bool colors(HDC dc, HBRUSH& background) override;
 

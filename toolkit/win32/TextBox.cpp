@@ -33,16 +33,16 @@ int shiftState() {
 
 } // namespace
 
-NativeTextBox::NativeTextBox(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
+NativeTextBox::NativeTextBox(FormWindow& form, const ControlSpec& row, int id, HWND parent,
                              const Font& windowFont)
-    : Child(form, spec, id) {
+    : Child(form, row, id) {
     ++quiet_; // the text it is created with is no change
-    create(L"Edit", widen(spec.caption), ES_AUTOHSCROLL | WS_TABSTOP | alignment(spec.align),
-           WS_EX_CLIENTEDGE, parent, pixelBounds(spec.left, spec.top, spec.width, spec.height));
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font(spec.font.value_or(windowFont))),
+    create(L"Edit", widen(row.caption), ES_AUTOHSCROLL | WS_TABSTOP | alignment(row.align),
+           WS_EX_CLIENTEDGE, parent, pixelBounds(row.left, row.top, row.width, row.height));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font(row.font.value_or(windowFont))),
                  FALSE);
     // Limits typing and pasting only; setText may still write more.
-    if (spec.maxLength > 0) SendMessageW(hwnd_, EM_LIMITTEXT, spec.maxLength, 0);
+    if (row.maxLength > 0) SendMessageW(hwnd_, EM_LIMITTEXT, row.maxLength, 0);
     SendMessageW(hwnd_, EM_SETSEL, 0, 0);
     subclass(hwnd_);
     --quiet_;

@@ -12,7 +12,7 @@ namespace tk::win32 {
 // A text box: a single-line Edit control.
 class NativeTextBox final : public TextBox, public Child, private Subclass {
 public:
-    NativeTextBox(FormWindow& form, const ControlSpec& spec, int id, HWND parent,
+    NativeTextBox(FormWindow& form, const ControlSpec& row, int id, HWND parent,
                   const Font& windowFont);
 
     void setEnabled(bool enabled) override { setEnabledNow(enabled); }
@@ -27,8 +27,8 @@ public:
     int selLength() const override;
     void setFocus() override;
     bool hasFocus() const override;
-    int maxLength() const override { return spec_.maxLength; }
-    std::string toolTip() const override { return std::string(spec_.toolTip); }
+    int maxLength() const override { return row_.maxLength; }
+    std::string toolTip() const override { return std::string(row_.toolTip); }
 
     void notify(int code) override;
 
