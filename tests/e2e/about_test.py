@@ -21,7 +21,6 @@ CHECK is one of:
 The tests that change the prefix (a registry value, files under C:\\) undo it when they end.
 """
 
-import argparse
 import json
 import os
 import pathlib
@@ -461,14 +460,8 @@ CHECKS = {
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("check", choices=list(CHECKS))
-    parser.add_argument("--state", required=True)
-    parser.add_argument("--loader", required=True)
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--driver", required=True)
+    parser = wineprefix.test_arguments(CHECKS)
     parser.add_argument("--standin", help="the logging program put in the tool's place")
-    parser.add_argument("--prefix", default="default", choices=list(wineprefix.PREFIXES))
     parser.add_argument("--openings", type=int, default=1000)
     args = parser.parse_args()
     if args.check == "sysinfo" and not args.standin:

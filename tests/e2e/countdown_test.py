@@ -24,7 +24,6 @@ has the stand-in shutdown.exe log to a file of its own. Nothing here can power o
 under Wine ExitWindowsEx ends the prefix's processes only, and the stand-in only logs.
 """
 
-import argparse
 import datetime
 import json
 import os
@@ -485,14 +484,7 @@ CHECKS = {
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("check", choices=list(CHECKS))
-    parser.add_argument("--state", required=True)
-    parser.add_argument("--loader", required=True)
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--driver", required=True)
-    parser.add_argument("--prefix", default="default", choices=list(wineprefix.PREFIXES))
-    args = parser.parse_args()
+    args = wineprefix.test_arguments(CHECKS).parse_args()
     test = Test(args)
     CHECKS[args.check](test)
     return test.report()

@@ -67,6 +67,8 @@
 //                                   objects in its handle table, its windows (hidden and
 //                                   message-only ones too) and its kernel handles; -1 where
 //                                   a count cannot be had
+#include "JsonText.h"
+
 #include <windows.h>
 
 #include <fcntl.h>
@@ -92,35 +94,12 @@ struct Started {
 
 Started started;
 
-std::string utf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
-}
-
 // One line of JSON, written when complete so that lines never interleave.
 class Json {
 public:
     Json& text(const char* key, std::wstring_view value) {
         this->key(key);
-        line_ += '"';
-        for (const unsigned char c : utf8(value)) {
-            if (c == '"' || c == '\\') {
-                line_ += '\\';
-                line_ += static_cast<char>(c);
-            } else if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                line_ += escaped;
-            } else {
-                line_ += static_cast<char>(c);
-            }
-        }
-        line_ += '"';
+        line_ += jsonQuoted(value);
         return *this;
     }
     Json& number(const char* key, long long value) {

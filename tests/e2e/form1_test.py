@@ -8,7 +8,6 @@ CHECK is one of: window, controls, start-time, selection, version.
 Each run starts the program once, reads its window and closes it again.
 """
 
-import argparse
 import datetime
 import json
 import re
@@ -323,14 +322,7 @@ CHECKS = {
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("check", choices=[*CHECKS, "version"])
-    parser.add_argument("--state", required=True)
-    parser.add_argument("--loader", required=True)
-    parser.add_argument("--exe", required=True)
-    parser.add_argument("--driver", required=True)
-    parser.add_argument("--prefix", default="default", choices=list(wineprefix.PREFIXES))
-    args = parser.parse_args()
+    args = wineprefix.test_arguments([*CHECKS, "version"]).parse_args()
 
     wine = wineprefix.Wine(args.state, args.loader).load()
     run = Run(wine, args.prefix, args.exe, args.driver)

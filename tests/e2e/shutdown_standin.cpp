@@ -3,6 +3,8 @@
 //
 // The log is the file named by the environment variable NODRELL_SHUTDOWN_LOG, inherited from
 // whoever started the program that started this one; without it, C:\nodrell-shutdown.log.
+#include "JsonText.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -10,33 +12,6 @@
 #include <string_view>
 
 namespace {
-
-std::string utf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
-}
-
-std::string quoted(std::wstring_view text) {
-    std::string out = "\"";
-    for (const unsigned char c : utf8(text)) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + '"';
-}
 
 std::wstring logPath() {
     wchar_t path[MAX_PATH];
@@ -60,7 +35,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                   now.wMilliseconds);
 
     const std::string line =
-        "{\"commandLine\":" + quoted(GetCommandLineW()) + ",\"module\":" + quoted(module) +
+        "{\"commandLine\":" + jsonQuoted(GetCommandLineW()) + ",\"module\":" + jsonQuoted(module) +
         ",\"flags\":" + std::to_string(startup.dwFlags) +
         ",\"showWindow\":" + std::to_string(startup.wShowWindow) +
         ",\"pid\":" + std::to_string(GetCurrentProcessId()) + ",\"time\":\"" + time + "\"}\r\n";

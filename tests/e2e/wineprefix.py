@@ -4,6 +4,7 @@ The fixture (fixture.py) creates them once per test run and writes their whereab
 state.json in the state directory; the tests read that file and run the driver in them.
 """
 
+import argparse
 import json
 import os
 import pathlib
@@ -94,6 +95,20 @@ def json_records(text):
 def windows_path(path):
     """The path as Wine programs see it, through drive Z:, which is the Unix root."""
     return "Z:" + str(pathlib.Path(path).resolve()).replace("/", "\\")
+
+
+def test_arguments(checks):
+    """The command line every end-to-end test script takes: the check to run, the Wine state
+    of the fixture, the program, the driver and the prefix. Returns the parser, for a
+    script's own options."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("check", choices=list(checks))
+    parser.add_argument("--state", required=True)
+    parser.add_argument("--loader", required=True)
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--driver", required=True)
+    parser.add_argument("--prefix", default="default", choices=list(PREFIXES))
+    return parser
 
 
 def start_xvfb(log_path):
