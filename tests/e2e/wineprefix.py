@@ -62,6 +62,8 @@ WINXP_REG = r"""REGEDIT4
 # The wine server stays this many seconds after its last program ends, so that the tests,
 # run one after the other, find it and its service processes ready.
 SERVER_LINGER_S = 30
+# A D-Bus address that leads nowhere.
+NO_BUS = "unix:path=/nonexistent/nodrell-test-bus"
 
 # The longest a test run may keep the prefixes' desktops open; the cleanup ends it sooner.
 HOLD_MAX_S = 300
@@ -177,6 +179,10 @@ class Wine:
             WINELOADER=self.loader,
             WINEDEBUG=debug or os.environ.get("NODRELL_WINEDEBUG", "-all"),
             WINEDLLOVERRIDES="mscoree,mshtml=",
+            # Wine's own services look for the host's system bus (for its disks); a test
+            # prefix reaches none of the host's services, on either bus.
+            DBUS_SYSTEM_BUS_ADDRESS=NO_BUS,
+            DBUS_SESSION_BUS_ADDRESS=NO_BUS,
         )
         env.update(extra or {})
         env.pop("WINEARCH", None)
