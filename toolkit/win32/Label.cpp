@@ -61,9 +61,13 @@ void NativeLabel::setVisible(bool visible) {
     if (row_.transparent) repaint();
 }
 
+// A write that changes nothing draws nothing: the clock writes its caption and colours on
+// every tick, and the see-through labels in front would be drawn again each time.
 void NativeLabel::setCaption(std::string_view caption) {
+    const std::wstring text = widen(caption);
+    if (text == windowText(hwnd_)) return;
     const RECT before = boundsInParent(hwnd_);
-    SetWindowTextW(hwnd_, widen(caption).c_str());
+    SetWindowTextW(hwnd_, text.c_str());
     if (row_.autoSize) fitCaption();
     if (row_.transparent) {
         // The old caption lies on the parent's background, which only the parent paints.
@@ -80,11 +84,13 @@ std::string NativeLabel::caption() const {
 }
 
 void NativeLabel::setBackColor(Color color) {
+    if (color == back_) return;
     back_ = color;
     repaint();
 }
 
 void NativeLabel::setForeColor(Color color) {
+    if (color == fore_) return;
     fore_ = color;
     repaint();
 }
