@@ -7,13 +7,10 @@
 #include "forms/Form1/Form1.h"
 #include "forms/frmAbout/frmAbout.h"
 #include "platform/RecordingPlatform.h"
-#include "toolkit/Twips.h"
-#include "toolkit/qt/BuildControls.h"
+#include "toolkit/qt/QtConvert.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
-#include <QScreen>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -58,9 +55,14 @@ testing::AssertionResult samePicture(const QImage& shown, const QImage& drawn) {
     return testing::AssertionSuccess();
 }
 
-int pixels(int twips) {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return tk::twipsToPixels(twips, screen ? qRound(screen->logicalDotsPerInchX()) : 96);
+// A position or size in twips, in pixels of the screen, as the back end places controls.
+QPoint place(int left, int top) {
+    const auto scale = tk::qt::Scale::ofPrimaryScreen();
+    return {scale.x(left), scale.y(top)};
+}
+QSize extent(int width, int height) {
+    const QPoint pixels = place(width, height);
+    return {pixels.x(), pixels.y()};
 }
 
 struct Placed {
@@ -132,16 +134,16 @@ TEST_F(Pictures, TheCountdownWindowShowsBothPicturesImage2InFront) {
     form.Show();
     QWidget* window = topLevel("Form1");
     ASSERT_NE(window, nullptr);
-    const std::vector<Placed> placed{{&image2, {pixels(3600), pixels(660)}, "Image2"},
-                                     {&image1, {pixels(3240), pixels(240)}, "Image1"}};
+    const std::vector<Placed> placed{{&image2, place(3600, 660), "Image2"},
+                                     {&image1, place(3240, 240), "Image1"}};
     expectPicturesShown(*window, placed);
 
     QWidget* front = widget("Form1", "Image2");
     QWidget* back = widget("Form1", "Image1");
     ASSERT_NE(front, nullptr);
     ASSERT_NE(back, nullptr);
-    EXPECT_EQ(front->geometry(), QRect(placed[0].at, QSize(pixels(720), pixels(720))));
-    EXPECT_EQ(back->geometry(), QRect(placed[1].at, QSize(pixels(720), pixels(720))));
+    EXPECT_EQ(front->geometry(), QRect(placed[0].at, extent(720, 720)));
+    EXPECT_EQ(back->geometry(), QRect(placed[1].at, extent(720, 720)));
 }
 
 TEST_F(Pictures, TheCountdownWindowCarriesTheProgramIcon) {
@@ -166,8 +168,8 @@ TEST_F(Pictures, TheAboutWindowShowsTheLogoItsOwnIconAndTheLinkCursor) {
     about.window().show();
     QWidget* window = topLevel("frmAbout");
     ASSERT_NE(window, nullptr);
-    expectPicturesShown(*window, {{&image1, {pixels(0), pixels(60)}, "Image1"},
-                                  {&image2, {pixels(240), pixels(540)}, "Image2"}});
+    expectPicturesShown(*window,
+                        {{&image1, place(0, 60), "Image1"}, {&image2, place(240, 540), "Image2"}});
 
     const QIcon icon = window->windowIcon();
     for (const int size : {16, 32}) {

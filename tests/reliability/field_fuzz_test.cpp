@@ -1,5 +1,4 @@
 #include "FakeClock.h"
-#include "QtWidgets.h"
 #include "RandomText.h"
 #include "forms/Form1/FieldText.h"
 #include "forms/Form1/Form1.h"

@@ -33,6 +33,11 @@ void restore(const char* name, const std::optional<std::string>& value) {
         unsetenv(name);
 }
 
+std::string contents(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
 // A directory of its own for each test, gone afterwards, and the environment as it was.
 class LinuxSystemPlatform : public testing::Test {
 protected:
@@ -53,9 +58,9 @@ protected:
         fs::remove_all(dir, ignored);
     }
 
-    void write(const fs::path& path, std::string_view contents) {
+    void write(const fs::path& path, std::string_view text) {
         fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << contents;
+        std::ofstream(path, std::ios::binary) << text;
     }
     // XDG_CONFIG_DIRS naming the given directories below `dir`.
     void configDirs(std::initializer_list<const char*> names) {
@@ -128,10 +133,7 @@ TEST_F(LinuxSystemPlatform, AMissingOrBrokenFileHoldsNoKeys) {
 }
 
 TEST_F(LinuxSystemPlatform, TheShippedFileNamesAViewer) {
-    write(dir / "a/nodrell/machine.reg", [] {
-        std::ifstream file(NODRELL_MACHINE_REG, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }());
+    write(dir / "a/nodrell/machine.reg", contents(NODRELL_MACHINE_REG));
     configDirs({"a"});
     std::string value;
     EXPECT_TRUE(read("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", value));
@@ -158,11 +160,6 @@ bool waitForFile(const fs::path& path) {
     for (int i = 0; i < 500 && !fs::exists(path); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return fs::exists(path);
-}
-
-std::string contents(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 TEST_F(LinuxSystemPlatform, StartsAProgramByItsPathWithoutWaitingOrZombies) {
