@@ -4,6 +4,8 @@
 #include "FormWindow.h"
 #include "toolkit/Twips.h"
 
+#include <algorithm>
+
 namespace tk::win32 {
 
 Child::Child(FormWindow& form, const ControlSpec& row, int id) : form_(form), row_(row), id_(id) {}
@@ -42,6 +44,21 @@ RECT pixelBounds(int left, int top, int width, int height) {
     const int y = twipsToPixels(top, screenDpiY());
     return RECT{x, y, x + twipsToPixels(width, screenDpiX()),
                 y + twipsToPixels(height, screenDpiY())};
+}
+
+RECT boundsInParent(HWND window) {
+    RECT bounds{};
+    GetWindowRect(window, &bounds);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
+    return bounds;
+}
+
+std::vector<HWND> siblingsBehind(HWND window) {
+    std::vector<HWND> behind;
+    for (HWND back = GetWindow(window, GW_HWNDNEXT); back; back = GetWindow(back, GW_HWNDNEXT))
+        behind.push_back(back);
+    std::reverse(behind.begin(), behind.end());
+    return behind;
 }
 
 } // namespace tk::win32

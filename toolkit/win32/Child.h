@@ -4,6 +4,7 @@
 #include "toolkit/Layout.h"
 
 #include <string>
+#include <vector>
 
 namespace tk::win32 {
 
@@ -48,5 +49,11 @@ protected:
 
 // A rectangle of the layout table in pixels.
 RECT pixelBounds(int left, int top, int width, int height);
+
+// The window's rectangle in its parent's client coordinates.
+RECT boundsInParent(HWND window);
+
+// The window's siblings behind it, from the back one forward: the order to draw them in.
+std::vector<HWND> siblingsBehind(HWND window);
 
 } // namespace tk::win32

@@ -11,7 +11,6 @@
 #include <memory>
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace tk::win32 {
 
@@ -230,9 +229,7 @@ void Image::paint(HDC dc) const {
     RECT client{};
     GetClientRect(hwnd_, &client);
     HWND parent = GetParent(hwnd_);
-    RECT place{};
-    GetWindowRect(hwnd_, &place);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+    const RECT place = boundsInParent(hwnd_);
 
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
@@ -243,16 +240,10 @@ void Image::paint(HDC dc) const {
     SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
     SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
 
-    std::vector<HWND> behind;
-    for (HWND sibling = GetWindow(hwnd_, GW_HWNDNEXT); sibling;
-         sibling = GetWindow(sibling, GW_HWNDNEXT))
-        behind.push_back(sibling);
-    for (auto it = behind.rbegin(); it != behind.rend(); ++it) {
-        const auto* image = static_cast<const Image*>(GetPropW(*it, ImageProperty));
-        if (!image || !image->picture_ || !IsWindowVisible(*it)) continue;
-        RECT other{};
-        GetWindowRect(*it, &other);
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&other), 2);
+    for (HWND sibling : siblingsBehind(hwnd_)) {
+        const auto* image = static_cast<const Image*>(GetPropW(sibling, ImageProperty));
+        if (!image || !image->picture_ || !IsWindowVisible(sibling)) continue;
+        const RECT other = boundsInParent(sibling);
         image->picture_->draw(memory, other.left, other.top);
     }
     if (picture_) picture_->draw(memory, place.left, place.top);

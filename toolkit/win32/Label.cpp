@@ -6,7 +6,6 @@
 #include "Text.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace tk::win32 {
 
@@ -26,14 +25,6 @@ DWORD alignment(Align align) {
         break;
     }
     return SS_LEFT;
-}
-
-// The label's rectangle in its parent's client coordinates.
-RECT boundsInParent(HWND window) {
-    RECT bounds{};
-    GetWindowRect(window, &bounds);
-    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
-    return bounds;
 }
 
 } // namespace
@@ -160,19 +151,15 @@ void NativeLabel::redrawSeeThroughInFront() {
 // forward: a native window hides its siblings behind it, so they would not show otherwise.
 void NativeLabel::drawSiblingsBehind(HDC dc) {
     const RECT mine = boundsInParent(hwnd_);
-    std::vector<HWND> behind;
-    for (HWND back = GetWindow(hwnd_, GW_HWNDNEXT); back; back = GetWindow(back, GW_HWNDNEXT)) {
+    for (HWND back : siblingsBehind(hwnd_)) {
         RECT overlap{};
         const RECT theirs = boundsInParent(back);
-        if (IsWindowVisible(back) && IntersectRect(&overlap, &mine, &theirs))
-            behind.push_back(back);
-    }
-    for (auto back = behind.rbegin(); back != behind.rend(); ++back) {
+        if (!IsWindowVisible(back) || !IntersectRect(&overlap, &mine, &theirs)) continue;
         POINT origin{0, 0};
-        MapWindowPoints(*back, hwnd_, &origin, 1);
+        MapWindowPoints(back, hwnd_, &origin, 1);
         POINT old{};
         SetViewportOrgEx(dc, origin.x, origin.y, &old);
-        SendMessageW(*back, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+        SendMessageW(back, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
                      PRF_CLIENT | PRF_ERASEBKGND);
         SetViewportOrgEx(dc, old.x, old.y, nullptr);
     }
