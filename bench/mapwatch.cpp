@@ -29,16 +29,15 @@ double nowMs() {
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-// The window's _NET_WM_PID, or -1 when it has none.
-long windowPid(Display* display, Window window) {
-    const Atom atom = XInternAtom(display, "_NET_WM_PID", False);
+// The window's _NET_WM_PID (the atom `pidAtom`), or -1 when it has none.
+long windowPid(Display* display, Window window, Atom pidAtom) {
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     long pid = -1;
-    if (XGetWindowProperty(display, window, atom, 0, 1, False, XA_CARDINAL, &type, &format, &count,
-                           &after, &data) == Success &&
+    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &count, &after, &data) == Success &&
         data != nullptr) {
         if (type == XA_CARDINAL && format == 32 && count == 1) pid = *reinterpret_cast<long*>(data);
         XFree(data);
@@ -53,6 +52,12 @@ bool bigEnough(Display* display, Window window, int& width, int& height) {
     width = attributes.width;
     height = attributes.height;
     return width >= 32 && height >= 32;
+}
+
+// The exit code a shell would report for the wait status.
+int exitCode(int status) {
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : 255;
 }
 
 // A window may be gone by the time it is looked at; that is no reason to stop.
@@ -96,6 +101,7 @@ int main(int argc, char** argv) {
     XSetErrorHandler(ignoreErrors);
     const Window root = DefaultRootWindow(display);
     XSelectInput(display, root, SubstructureNotifyMask);
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
     XSync(display, False);
 
     const int log = open(logPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
@@ -131,7 +137,7 @@ int main(int argc, char** argv) {
             if (event.type != MapNotify) continue;
             const double at = nowMs();
             const Window window = event.xmap.window;
-            const long pid = windowPid(display, window);
+            const long pid = windowPid(display, window, pidAtom);
             int width = 0, height = 0;
             if ((pid == child || pid < 0) && bigEnough(display, window, width, height)) {
                 std::printf("mapped %.3f 0x%lx %dx%d\n", at - start, window, width, height);
@@ -141,10 +147,11 @@ int main(int argc, char** argv) {
         if (mapped) break;
         const double left = start + timeoutMs - nowMs();
         int status = 0;
-        if (left <= 0 || waitpid(child, &status, WNOHANG) == child) {
+        const bool ended = waitpid(child, &status, WNOHANG) == child;
+        if (ended || left <= 0) {
             std::printf("timeout\n");
-            if (waitpid(child, &status, WNOHANG) == child) {
-                std::printf("exit %d\n", WIFEXITED(status) ? WEXITSTATUS(status) : 128);
+            if (ended) {
+                std::printf("exit %d\n", exitCode(status));
                 return 1;
             }
             break;
@@ -158,8 +165,6 @@ int main(int argc, char** argv) {
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    std::printf("exit %d\n", WIFEXITED(status)     ? WEXITSTATUS(status)
-                             : WIFSIGNALED(status) ? 128 + WTERMSIG(status)
-                                                   : 255);
+    std::printf("exit %d\n", exitCode(status));
     return 0;
 }
