@@ -85,27 +85,23 @@ std::pair<HICON, int> iconFromFile(Bytes file, int size, int drawn) {
     return {icon, icon ? side : 0};
 }
 
-// A function of a system DLL that stays loaded; the program imports only what it always
+// A GIF (or any other picture OLE reads) through the system's picture loading. Its DLL is
+// loaded with the first picture and stays loaded: the program imports only what it always
 // needs.
-template <typename Function> Function systemFunction(const wchar_t* dll, const char* name) {
-    HMODULE module = LoadLibraryW(dll);
-    if (!module) return nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
-// A GIF (or any other picture OLE reads) through the system's picture loading.
 IPicture* oleLoadPicture(Bytes bytes) {
-    static const auto createStream =
-        systemFunction<decltype(&CreateStreamOnHGlobal)>(L"ole32.dll", "CreateStreamOnHGlobal");
-    static const auto load =
-        systemFunction<decltype(&OleLoadPicture)>(L"oleaut32.dll", "OleLoadPicture");
-    if (!createStream || !load || bytes.size == 0) return nullptr;
+    static const auto load = [] {
+        HMODULE module = LoadLibraryW(L"oleaut32.dll");
+        return module ? reinterpret_cast<decltype(&OleLoadPicture)>(
+                            reinterpret_cast<void (*)()>(GetProcAddress(module, "OleLoadPicture")))
+                      : nullptr;
+    }();
+    if (!load || bytes.size == 0) return nullptr;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size);
     if (!memory) return nullptr;
     std::memcpy(GlobalLock(memory), bytes.data, bytes.size);
     GlobalUnlock(memory);
     IStream* stream = nullptr;
-    if (FAILED(createStream(memory, TRUE, &stream))) {
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream))) {
         GlobalFree(memory);
         return nullptr;
     }
