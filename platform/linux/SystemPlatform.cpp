@@ -124,21 +124,8 @@ std::optional<VersionNumbers> SystemPlatform::versionNumbers() {
 
 void SystemPlatform::startShutdownCommand(std::string_view, int) {
     // The system's shutdown program, by its absolute path, for an immediate power-off; it has
-    // no window to show. Started from a grandchild so that no zombie is left and nothing waits
-    // for it.
-    const pid_t child = fork();
-    if (child == 0) {
-        if (fork() == 0) {
-            setsid();
-            char program[] = "/sbin/shutdown";
-            char powerOff[] = "-P";
-            char now[] = "now";
-            char* const arguments[] = {program, powerOff, now, nullptr};
-            execv(program, arguments);
-        }
-        _exit(0);
-    }
-    if (child > 0) waitpid(child, nullptr, 0);
+    // no window to show. Like the Windows routes, a failed start goes unreported.
+    startDetached({"/sbin/shutdown", "-P", "now"});
 }
 
 void SystemPlatform::exitWindows(std::uint32_t, std::uint32_t) {
