@@ -41,6 +41,7 @@ NO_TIME = ("Enter shutdown time", "No shutdown time entered.")
 INVALID = ("Invallid time value", "Not a valid time.")
 MB_ICONMASK = 0xF0
 MB_ICONWARNING = 0x30
+DWORD = 0xFFFFFFFF  # a traced 32-bit argument, whatever the trace shows above it
 
 SHUTDOWN_COMMAND_LINE = "shutdown -s -f -t 0"
 SHUTDOWN_MODULE = "c:\\windows\\system32\\shutdown.exe"
@@ -70,30 +71,6 @@ def centre(name):
 HOURS, MINUTES, SECONDS = (centre(f"txtTime({i})") for i in range(3))
 START, STOP, CLOSE = centre("Command1(0)"), centre("Command1(1)"), centre("Command2")
 
-RELAY_CALL = re.compile(r"Call user32\.(\w+)\((.*)\) ret=")
-
-
-def relay_calls(text):
-    """The traced calls in the order made: [(function, [arguments])]."""
-    calls = []
-    for line in text.splitlines():
-        match = RELAY_CALL.search(line)
-        if match:
-            # Numbers print as hex, strings as <pointer> L"text".
-            args = re.findall(r'[0-9a-fA-F]+(?: L"(?:[^"\\]|\\.)*")?', match.group(2))
-            calls.append((match.group(1), args))
-    return calls
-
-
-def number(arg):
-    return int(arg.split()[0], 16) & 0xFFFFFFFF
-
-
-def string(arg):
-    match = re.search(r'L"(.*)"$', arg)
-    return match.group(1) if match else None
-
-
 class Test:
     def __init__(self, args):
         self.args = args
@@ -112,18 +89,21 @@ class Test:
     def check(self, condition, message):
         return self.failures.check(condition, message)
 
-    def drive(self, commands, timeout=25):
-        """Runs the driver with the program started first; keeps its records."""
+    def drive(self, commands, timeout=25, relay=True):
+        """Runs the driver with the program started first; keeps its records.
+
+        `relay` traces the power-off, message box and shell calls; it slows every window
+        message down, so the long runs go without it."""
         began = time.monotonic()
         self.before = datetime.datetime.now()
         code, self.records, self.output = self.wine.driver(
             self.prefix, self.args.driver,
             [["start", self.exe], ["wait-window", CAPTION, "15000"], *commands], timeout,
-            debug=wineprefix.RELAY_DEBUG, extra_env=self.extra_env)
+            debug=wineprefix.RELAY_DEBUG if relay else None, extra_env=self.extra_env)
         print(f"the driver ran {time.monotonic() - began:.2f} s")
         if code is None:
             self.wine.kill_server(self.prefix)
-        self.relay = relay_calls(self.output)
+        self.relay = wineprefix.relay_calls(self.output)
         self.check(code == 0, f"the driver ran through (exit code {code})")
         for record in self.all("error"):
             self.check(False, f"driver: {record['message']}")
@@ -172,7 +152,7 @@ class Test:
         return moment
 
     def power_off_calls(self):
-        return [args for name, args in self.relay if name == "ExitWindowsEx"]
+        return [args for name, args in self.relay if name == "user32.ExitWindowsEx"]
 
     def shutdown_starts(self):
         if not self.shutdown_log.exists():
@@ -194,19 +174,25 @@ class Test:
         self.check(any(c.get("icon") for c in children), "it shows an icon")
         buttons = [c["text"] for c in children if c["class"].lower() == "button"]
         self.check(buttons == ["OK"], f"its buttons: {buttons}")
-        boxes = [args for name, args in self.relay if name.startswith("MessageBox")]
-        asked = [(string(a[1]), string(a[2]), number(a[3])) for a in boxes if len(a) >= 4]
+        asked = [(args[1], args[2], args[3]) for name, args in self.relay
+                 if name.startswith("user32.MessageBox") and len(args) >= 4]
         self.check(len(asked) == 1 and asked[0][:2] == (text, caption)
                    and asked[0][2] & MB_ICONMASK == MB_ICONWARNING,
                    f"the program asked for one box with the warning icon "
                    f"(traced text, title, type: {asked})")
 
-    def check_main_window_waits(self, box_caption):
-        """From the first listing, taken while the box was open."""
+    def check_warning(self, box, field):
+        """The warning box (caption, text) of the first dump, the countdown window waiting
+        behind it in the first listing, and the focus on the field after OK."""
+        caption, text = box
+        self.check_box(self.dumps()[0], caption, text)
         tops = self.listings()[0]
         main = next((r for r in tops if r["caption"].startswith(CAPTION)), None)
         self.check(main is not None and not main["enabled"],
-                   f"the countdown window takes no input while {box_caption!r} is open")
+                   f"the countdown window takes no input while {caption!r} is open")
+        focus = self.all("focus")[0]
+        self.check(focus["on"], f"after OK the {field} field has the focus (it is on "
+                                f"{focus.get('focusClass')} {focus.get('focusText')!r})")
 
     def report(self):
         if self.failures.items:
@@ -302,7 +288,7 @@ def watch_power_off(test, program, host_witness, other, wine_witness):
     print(f"the driver ran {time.monotonic() - began:.2f} s")
     test.output = err.read_text(errors="replace")
     test.records = wineprefix.json_records(out.read_text(errors="replace"))
-    test.relay = relay_calls(test.output)
+    test.relay = wineprefix.relay_calls(test.output)
     if seen is None and test.power_off_calls():
         seen = datetime.datetime.now()  # the call came as the driver ended
 
@@ -316,7 +302,7 @@ def watch_power_off(test, program, host_witness, other, wine_witness):
     calls = test.power_off_calls()
     test.check(len(calls) >= 1, f"ExitWindowsEx was called ({len(calls)} calls traced)")
     if calls:
-        flags = [tuple(number(a) for a in call[:2]) for call in calls]
+        flags = [tuple(a & DWORD for a in call[:2]) for call in calls]
         test.check(all(f == (EWX_SHUTDOWN_FORCE, ANY_REASON) for f in flags),
                    f"with (flags, reason) = (5, 0xFFFFFFFF): {[(hex(a), hex(b)) for a, b in flags]}")
     if typed and seen:
@@ -385,7 +371,7 @@ def run_shutdown_command(test):
 
 
 def run_no_time(test):
-    caption, text = NO_TIME
+    caption = NO_TIME[0]
     if not test.drive([
         ["type", CAPTION, HOURS, "00"], ["type", CAPTION, MINUTES, "00"],
         ["type", CAPTION, SECONDS, "00"],
@@ -395,13 +381,8 @@ def run_no_time(test):
         ["stop", "5000"],
     ]):
         return
-    dumps = test.dumps()
-    test.check_box(dumps[0], caption, text)
-    test.check_main_window_waits(caption)
-    focus = test.all("focus")[0]
-    test.check(focus["on"], f"after OK the hours field has the focus (it is on "
-                            f"{focus.get('focusClass')} {focus.get('focusText')!r})")
-    found = test.controls(dumps[1])
+    test.check_warning(NO_TIME, "hours")
+    found = test.controls(test.dumps()[1])
     check_field_state(test, found, counting=False, caption=ROW["Command1(0)"].caption)
     texts = [found[f"txtTime({i})"]["text"] for i in range(3) if f"txtTime({i})" in found]
     test.check(texts == ["00", "00", "00"], f"the fields still read {texts}")
@@ -409,7 +390,7 @@ def run_no_time(test):
 
 
 def run_invalid_minutes(test):
-    caption, text = INVALID
+    caption = INVALID[0]
     if not test.drive([
         ["type", CAPTION, MINUTES, "75"], ["wait-window", caption, "5000"], ["dump", caption],
         ["windows"], ["click", caption, "OK"], ["wait-gone", caption, "3000"],
@@ -418,15 +399,10 @@ def run_invalid_minutes(test):
         ["sleep", "500"], ["windows"], ["dump", CAPTION], ["stop", "5000"],
     ]):
         return
-    dumps = test.dumps()
-    test.check_box(dumps[0], caption, text)
-    test.check_main_window_waits(caption)
-    focus = test.all("focus")[0]
-    test.check(focus["on"], f"after OK the minutes field has the focus (it is on "
-                            f"{focus.get('focusClass')} {focus.get('focusText')!r})")
+    test.check_warning(INVALID, "minutes")
     after = [r["caption"] for r in test.listings()[1] if not r["caption"].startswith(CAPTION)]
     test.check(not after, f"no box comes back after OK (open: {after})")
-    minutes = test.controls(dumps[1]).get("txtTime(1)")
+    minutes = test.controls(test.dumps()[1]).get("txtTime(1)")
     if minutes:
         test.check(minutes["text"] == "75", f"the minutes keep {minutes['text']!r}")
     test.check_no_power_off()

@@ -85,6 +85,8 @@
 namespace {
 
 constexpr UINT MessageTimeoutMs = 5000;
+// How often the waiting commands look again.
+constexpr DWORD CommandPollMs = 20;
 
 struct Started {
     HANDLE process = nullptr;
@@ -192,7 +194,8 @@ bool captionMatches(std::wstring_view caption, std::wstring_view wanted) {
 }
 
 struct TopSearch {
-    std::wstring prefix;
+    const std::wstring* prefix;
+    bool quietly;
     HWND found = nullptr;
 };
 
@@ -204,16 +207,37 @@ BOOL CALLBACK findTop(HWND window, LPARAM param) {
         GetWindowThreadProcessId(window, &pid);
         if (pid != started.pid) return TRUE;
     }
-    const std::wstring caption = windowText(window);
-    if (!captionMatches(caption, search.prefix)) return TRUE;
+    std::wstring caption;
+    if (search.quietly) {
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        caption = text;
+    } else {
+        caption = windowText(window);
+    }
+    if (!captionMatches(caption, *search.prefix)) return TRUE;
     search.found = window;
     return FALSE;
 }
 
-HWND findWindow(const std::wstring& prefix) {
-    TopSearch search{prefix};
+// The visible top-level window (of the started program, if any) whose caption starts with
+// the text. `quietly` reads the captions without a message to the program, which would have
+// to stop what it does to answer it: a window of another process gives its caption to
+// GetWindowText from the system's own copy.
+HWND findWindow(const std::wstring& prefix, bool quietly = false) {
+    TopSearch search{&prefix, quietly};
     EnumWindows(findTop, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// Polls the condition every `pollMs` until it holds or the time is up.
+template <typename Condition> bool waitFor(DWORD timeout, DWORD pollMs, Condition condition) {
+    const ULONGLONG begin = GetTickCount64();
+    while (!condition()) {
+        if (GetTickCount64() - begin >= timeout) return false;
+        Sleep(pollMs);
+    }
+    return true;
 }
 
 HWND requireWindow(const std::wstring& prefix) {
@@ -635,18 +659,23 @@ bool deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
            0;
 }
 
-// A press and release of the left button over the control's centre, as the control gets
-// them from the system.
-bool clickControl(HWND control, Json& line) {
-    const bool reaches = takesInput(control);
-    line.flag("delivered", reaches);
-    if (!reaches) return false;
+// The mouse moves over the control's centre and presses the left button there, as the
+// control gets it from the system; returns where, for the release.
+LPARAM buttonDown(HWND control) {
     RECT client{};
     GetClientRect(control, &client);
     const LPARAM at = MAKELPARAM(client.right / 2, client.bottom / 2);
     deliver(control, WM_MOUSEMOVE, 0, at);
     deliver(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    line.flag("returned", deliver(control, WM_LBUTTONUP, 0, at));
+    return at;
+}
+
+// A press and release of the left button over the control's centre.
+bool clickControl(HWND control, Json& line) {
+    const bool reaches = takesInput(control);
+    line.flag("delivered", reaches);
+    if (!reaches) return false;
+    line.flag("returned", deliver(control, WM_LBUTTONUP, 0, buttonDown(control)));
     return true;
 }
 
@@ -792,11 +821,10 @@ bool cmdFocus(const std::vector<std::wstring>& args) {
     const ULONGLONG begin = GetTickCount64();
     GUITHREADINFO gui{};
     gui.cbSize = sizeof gui;
-    for (;;) {
+    waitFor(timeout, CommandPollMs, [&] {
         GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &gui);
-        if (gui.hwndFocus == control || GetTickCount64() - begin >= timeout) break;
-        Sleep(20);
-    }
+        return gui.hwndFocus == control;
+    });
     Json line;
     line.text("type", L"focus").flag("on", gui.hwndFocus == control);
     describe(line, "control", control);
@@ -811,12 +839,9 @@ bool cmdWaitGone(const std::vector<std::wstring>& args) {
     if (args.size() != 2) fail(L"usage: wait-gone <caption> <ms>");
     if (args.size() != 2 || !parseMs(args[1], timeout)) return false;
     const ULONGLONG begin = GetTickCount64();
-    while (findWindow(args[0])) {
-        if (GetTickCount64() - begin >= timeout) {
-            fail(L"the window \"" + args[0] + L"\" is still open after " + args[1] + L" ms");
-            return false;
-        }
-        Sleep(20);
+    if (!waitFor(timeout, CommandPollMs, [&] { return !findWindow(args[0]); })) {
+        fail(L"the window \"" + args[0] + L"\" is still open after " + args[1] + L" ms");
+        return false;
     }
     Json()
         .text("type", L"gone")
@@ -850,16 +875,14 @@ bool cmdWaitFile(const std::vector<std::wstring>& args) {
     if (args.size() != 2) fail(L"usage: wait-file <path> <ms>");
     if (args.size() != 2 || !parseMs(args[1], timeout)) return false;
     const ULONGLONG begin = GetTickCount64();
-    for (;;) {
+    const auto written = [&] {
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (GetFileAttributesExW(args[0].c_str(), GetFileExInfoStandard, &data) &&
-            (data.nFileSizeLow || data.nFileSizeHigh))
-            break;
-        if (GetTickCount64() - begin >= timeout) {
-            fail(L"no file " + args[0] + L" after " + args[1] + L" ms");
-            return false;
-        }
-        Sleep(20);
+        return GetFileAttributesExW(args[0].c_str(), GetFileExInfoStandard, &data) &&
+               (data.nFileSizeLow || data.nFileSizeHigh);
+    };
+    if (!waitFor(timeout, CommandPollMs, written)) {
+        fail(L"no file " + args[0] + L" after " + args[1] + L" ms");
+        return false;
     }
     Json()
         .text("type", L"file")
@@ -922,12 +945,7 @@ bool cmdKey(const std::vector<std::wstring>& args) {
 // inside whose loop the release's handling stays until that window closes.
 bool pressControl(HWND control) {
     if (!takesInput(control)) return false;
-    RECT client{};
-    GetClientRect(control, &client);
-    const LPARAM at = MAKELPARAM(client.right / 2, client.bottom / 2);
-    deliver(control, WM_MOUSEMOVE, 0, at);
-    deliver(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    return SendNotifyMessageW(control, WM_LBUTTONUP, 0, at) != FALSE;
+    return SendNotifyMessageW(control, WM_LBUTTONUP, 0, buttonDown(control)) != FALSE;
 }
 
 bool cmdPress(const std::vector<std::wstring>& args) {
@@ -947,41 +965,8 @@ bool cmdPress(const std::vector<std::wstring>& args) {
 
 // --- repeated openings ---------------------------------------------------------------------
 
-// The program's visible top-level window whose caption starts with the text, read without a
-// message to the program (which would have to stop what it does to answer it): a window of
-// another process gives its caption to GetWindowText from the system's own copy.
-struct QuietSearch {
-    const std::wstring* prefix;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK findTopQuietly(HWND window, LPARAM param) {
-    auto& search = *reinterpret_cast<QuietSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != started.pid || !IsWindowVisible(window)) return TRUE;
-    wchar_t caption[256] = {};
-    GetWindowTextW(window, caption, 256);
-    if (!captionMatches(caption, *search.prefix)) return TRUE;
-    search.found = window;
-    return FALSE;
-}
-
-HWND findWindowQuietly(const std::wstring& prefix) {
-    QuietSearch search{&prefix};
-    EnumWindows(findTopQuietly, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// Polls the condition every millisecond or so until it holds or the time is up.
-template <typename Condition> bool waitFor(DWORD timeout, Condition condition) {
-    const ULONGLONG begin = GetTickCount64();
-    while (!condition()) {
-        if (GetTickCount64() - begin >= timeout) return false;
-        Sleep(5);
-    }
-    return true;
-}
+// The cycle's steps are short: they are polled every few milliseconds.
+constexpr DWORD CyclePollMs = 5;
 
 bool cmdCycle(const std::vector<std::wstring>& args) {
     DWORD count = 0;
@@ -1004,7 +989,7 @@ bool cmdCycle(const std::vector<std::wstring>& args) {
         const ULONGLONG opening = GetTickCount64();
         const std::wstring which = L"opening " + std::to_wstring(i + 1) + L": ";
         // Back from the previous opening: the window takes input again.
-        if (!waitFor(timeout, [&] { return takesInput(control); })) {
+        if (!waitFor(timeout, CyclePollMs, [&] { return takesInput(control); })) {
             fail(which + L"\"" + args[0] + L"\" takes no input");
             return false;
         }
@@ -1013,14 +998,15 @@ bool cmdCycle(const std::vector<std::wstring>& args) {
             return false;
         }
         HWND opened = nullptr;
-        if (!waitFor(timeout, [&] { return (opened = findWindowQuietly(args[2])) != nullptr; })) {
+        if (!waitFor(timeout, CyclePollMs,
+                     [&] { return (opened = findWindow(args[2], true)) != nullptr; })) {
             fail(which + L"no window \"" + args[2] + L"\"");
             return false;
         }
         const ULONGLONG shown = GetTickCount64();
         showing += shown - opening;
         // Ready for keys once its focus is on one of its controls.
-        if (!waitFor(timeout, [&] {
+        if (!waitFor(timeout, CyclePollMs, [&] {
                 HWND focus = focusOf(opened);
                 return focus && IsChild(opened, focus);
             })) {
@@ -1030,7 +1016,7 @@ bool cmdCycle(const std::vector<std::wstring>& args) {
         const ULONGLONG focused = GetTickCount64();
         focusing += focused - shown;
         postKey(opened, vk);
-        if (!waitFor(timeout, [&] { return !IsWindow(opened); })) {
+        if (!waitFor(timeout, CyclePollMs, [&] { return !IsWindow(opened); })) {
             fail(which + L"\"" + args[2] + L"\" did not close");
             return false;
         }
@@ -1040,7 +1026,7 @@ bool cmdCycle(const std::vector<std::wstring>& args) {
         if (took > slowest) slowest = took;
     }
     // The program handles everything up to the last closing before it is looked at again.
-    if (!waitFor(timeout, [&] { return takesInput(control); })) {
+    if (!waitFor(timeout, CyclePollMs, [&] { return takesInput(control); })) {
         fail(L"\"" + args[0] + L"\" takes no input after the last opening");
         return false;
     }

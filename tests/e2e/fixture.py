@@ -48,23 +48,13 @@ def setup(args, names=tuple(wineprefix.PREFIXES)):
         # The prefixes boot side by side: each has its own wine server.
         boots = [wine.create_prefix(name) for name in names]
         for boot in boots:
-            try:
-                boot.wait(timeout=BOOT_TIMEOUT_S)
-            except Exception:
-                boot.kill()
-                raise SystemExit(f"wineboot of prefix {boot.prefix_name} took too long")
-            if boot.returncode != 0:
-                raise SystemExit(
-                    f"wineboot of prefix {boot.prefix_name} failed ({boot.returncode}); "
-                    f"see {wine.log_dir}/wineboot-{boot.prefix_name}.log"
-                )
+            wine.wait_boot(boot, BOOT_TIMEOUT_S)
             # At once, while wineboot's desktop is still up.
             wine.start_holder(boot.prefix_name, args.driver)
             wine.save()
         print(f"prefixes booted after {time.monotonic() - began:.1f} s")
         with concurrent.futures.ThreadPoolExecutor() as pool:
-            standin = getattr(args, "standin", None)
-            list(pool.map(lambda name: wine.configure_prefix(name, standin), names))
+            list(pool.map(lambda name: wine.configure_prefix(name, args.standin), names))
 
         for name in names:
             code, records, output = wine.driver(name, args.driver, [["winver"]], 60)

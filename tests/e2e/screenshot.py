@@ -11,7 +11,6 @@ about-screenshot)
 """
 
 import argparse
-import json
 import os
 import shutil
 import subprocess
@@ -48,7 +47,8 @@ def main():
     for caption in shown:
         dumps += ["dump", caption, ";"]
 
-    fixture.setup(argparse.Namespace(state=args.work, loader=args.loader, driver=args.driver), names=["default"])
+    fixture.setup(argparse.Namespace(state=args.work, loader=args.loader, driver=args.driver,
+                                     standin=None), names=["default"])
     wine = wineprefix.Wine(args.work, args.loader).load()
     try:
         # The driver keeps the program open while the picture is taken, and then closes it.
@@ -64,8 +64,8 @@ def main():
         deadline = time.monotonic() + 40
         while len(windows) < len(shown) and time.monotonic() < deadline and driver.poll() is None:
             time.sleep(0.1)
-            windows = [json.loads(line) for line in out.read_text(errors="replace").splitlines()
-                       if line.startswith("{") and json.loads(line)["type"] == "window"]
+            windows = [r for r in wineprefix.json_records(out.read_text(errors="replace"))
+                       if r["type"] == "window"]
         if len(windows) < len(shown):
             driver.kill()
             raise SystemExit("the window did not appear:\n" + out.read_text(errors="replace"))

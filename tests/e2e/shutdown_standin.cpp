@@ -9,7 +9,6 @@
 
 #include <cstdio>
 #include <string>
-#include <string_view>
 
 namespace {
 

@@ -8,6 +8,7 @@ import argparse
 import json
 import os
 import pathlib
+import re
 import shutil
 import signal
 import subprocess
@@ -45,6 +46,7 @@ RELAY_CALLS = ["user32.ExitWindowsEx", "shell32.ShellExecuteA"] + [
     for kind in ("", "Ex", "Indirect", "Timeout") for charset in "AW"
 ]
 RELAY_DEBUG = "+relay"
+RELAY_CALL = re.compile(r"Call (\w+\.\w+)\((.*)\) ret=")
 
 # Wine's own shutdown.exe does nothing; the test prefixes have a stand-in in its place that
 # logs how it was started (tests/e2e/shutdown_standin.cpp), to the file named by this
@@ -92,6 +94,23 @@ def json_records(text):
             except json.JSONDecodeError:
                 pass
     return records
+
+
+def relay_calls(text):
+    """The calls in a relay trace, in the order made: [("dll.Function", [arguments])], the
+    arguments as ints, or as str where the trace shows a string (a NULL string is 0)."""
+    calls = []
+    for line in text.splitlines():
+        match = RELAY_CALL.search(line)
+        if not match:
+            continue
+        # Numbers print as hex, strings as <pointer> "text" (L"text" for wide ones).
+        args = []
+        for arg in re.findall(r'[0-9a-fA-F]+(?: L?"(?:[^"\\]|\\.)*")?', match.group(2)):
+            text_arg = re.search(r' L?"(.*)"$', arg)
+            args.append(text_arg.group(1) if text_arg else int(arg, 16))
+        calls.append((match.group(1), args))
+    return calls
 
 
 def windows_path(path):
@@ -375,6 +394,26 @@ class Wine:
         proc.prefix_name = name
         proc.prefix_dir = folder
         return proc
+
+    def wait_boot(self, proc, timeout):
+        """Waits for the wineboot that create_prefix started; fails unless it ends well."""
+        try:
+            proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            raise SystemExit(f"wineboot of prefix {proc.prefix_name} took too long")
+        if proc.returncode != 0:
+            raise SystemExit(
+                f"wineboot of prefix {proc.prefix_name} failed ({proc.returncode}); "
+                f"see {self.log_dir}/wineboot-{proc.prefix_name}.log"
+            )
+
+    def boot(self, name, timeout):
+        """A new prefix in place of whatever lay there, booted and configured (without the
+        shutdown.exe stand-in)."""
+        shutil.rmtree(self.prefix_dir(name), ignore_errors=True)
+        self.wait_boot(self.create_prefix(name), timeout)
+        self.configure_prefix(name)
 
     def start_holder(self, name, driver_exe):
         """Keeps Wine's desktop process of the prefix running until the cleanup.

@@ -22,16 +22,6 @@ import check_resources  # noqa: E402
 ICON_SIZES = (16, 32, 48)
 
 
-class Checks:
-    def __init__(self):
-        self.failures = 0
-
-    def __call__(self, condition, message):
-        print(("ok:   " if condition else "FAIL: ") + message, flush=True)
-        self.failures += not condition
-        return condition
-
-
 def fresh(folder):
     if folder.exists():
         shutil.rmtree(folder)
@@ -112,7 +102,7 @@ def main():
     parser.add_argument("--machine")
     parser.add_argument("--art")
     args = parser.parse_args()
-    check = Checks()
+    check = check_resources.Checks()
     if args.what == "install":
         install(args, check)
     else:

@@ -154,7 +154,8 @@ class Checks:
         self.failures = 0
 
     def __call__(self, condition, message):
-        print(("ok:   " if condition else "FAIL: ") + message)
+        # At once: the programs that a check runs write between the lines.
+        print(("ok:   " if condition else "FAIL: ") + message, flush=True)
         self.failures += not condition
         return condition
 

@@ -6,6 +6,8 @@
 //
 //     resources-probe.exe PROGRAM CAPTION-PREFIX HOLD-MS
 
+#include "JsonText.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -17,25 +19,6 @@
 #include <vector>
 
 namespace {
-
-std::string utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), result.data(),
-                        length, nullptr, nullptr);
-    return result;
-}
-
-std::string json(const std::wstring& text) {
-    std::string out = "\"";
-    for (const char c : utf8(text)) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
 
 // The file version of a DLL: "major.minor.build.revision".
 std::wstring fileVersion(const std::wstring& path) {
@@ -57,7 +40,7 @@ std::wstring fileVersion(const std::wstring& path) {
 
 void reportModule(const char* who, const std::wstring& path) {
     std::printf("{\"type\":\"comctl32\",\"who\":\"%s\",\"path\":%s,\"version\":%s}\n", who,
-                json(path).c_str(), json(fileVersion(path)).c_str());
+                jsonQuoted(path).c_str(), jsonQuoted(fileVersion(path)).c_str());
 }
 
 struct Search {

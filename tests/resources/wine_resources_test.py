@@ -13,41 +13,28 @@ also saves the picture of the window.
 """
 
 import argparse
-import json
-import os
 import pathlib
 import re
 import shutil
-import signal
 import subprocess
 import sys
 import time
 
-# The X server start of the end-to-end tests, next door.
+sys.dont_write_bytecode = True  # nothing written into the source tree
+# The Wine prefixes and X servers of the end-to-end tests, next door.
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
+import check_resources  # noqa: E402
 import wineprefix  # noqa: E402
+from form1_test import pixels  # noqa: E402
 
 CAPTION_PREFIX = "Nodrell v1.3"
 DPI = 96  # Wine's default
+# The prefix, set up as the end-to-end tests' default one.
+PREFIX = "default"
+BOOT_TIMEOUT_S = 120
 # Where the countdown window's pictures lie, in twips from its client area's top left:
 # Image2 first, as it lies in front.
 IMAGES = [("Image2", "logo2.ico", 3600, 660), ("Image1", "logo1.gif", 3240, 240)]
-SETTINGS_REG = r"""REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
-
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"Verdana"="DejaVu Sans"
-"""
-
-
-def pixels(twips):
-    return (twips * DPI + 720) // 1440
-
-
-def windows_path(path):
-    return "Z:" + str(pathlib.Path(path).resolve()).replace("/", "\\")
 
 
 def decode(image):
@@ -64,80 +51,25 @@ def decode(image):
     return width, height, rows
 
 
-class Run:
-    def __init__(self, args):
-        self.args = args
-        self.work = pathlib.Path(args.work).resolve()
-        self.prefix = self.work / "prefix"
-        self.logs = self.work / "logs"
-        folder = pathlib.Path(args.loader).parent
-        found = [folder / n for n in ("wineserver64", "wineserver32", "wineserver") if (folder / n).exists()]
-        self.server = str(found[0]) if found else shutil.which("wineserver") or "wineserver"
-        self.xvfb = None
-        self.display = None
-
-    def env(self):
-        env = dict(os.environ)
-        env.update(DISPLAY=self.display, WINEPREFIX=str(self.prefix), WINELOADER=self.args.loader,
-                   WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-        env.pop("WINEARCH", None)
-        if not pathlib.Path(self.args.loader).name.endswith("64"):
-            env["WINEARCH"] = "win32"
-        return env
-
-    def wine(self, args, timeout, log):
-        with open(self.logs / f"{log}.log", "wb") as out:
-            return subprocess.run([self.args.loader, *args], env=self.env(), stdin=subprocess.DEVNULL,
-                                  stdout=out, stderr=out, timeout=timeout, cwd=self.work).returncode
-
-    def start_xvfb(self):
-        self.xvfb, self.display = wineprefix.start_xvfb(self.logs / "xvfb.log")
-
-    def boot(self):
-        if self.prefix.exists():
-            shutil.rmtree(self.prefix)
-        self.prefix.mkdir(parents=True)
-        if self.wine(["wineboot", "-i"], 120, "wineboot") != 0:
-            raise SystemExit("wineboot failed; see " + str(self.logs / "wineboot.log"))
-        fonts = self.prefix / "drive_c" / "windows" / "Fonts"
-        fonts.mkdir(parents=True, exist_ok=True)
-        for font in pathlib.Path("/usr/share/wine/fonts").glob("*"):
-            shutil.copy2(font, fonts / font.name)
-        reg = self.work / "settings.reg"
-        reg.write_text(SETTINGS_REG.replace("\n", "\r\n"))
-        if self.wine(["regedit", "/S", windows_path(reg)], 60, "regedit") != 0:
-            raise SystemExit("regedit failed")
-
-    def screenshot(self):
-        """(width, rows of (r, g, b)) of the whole screen."""
-        data = subprocess.run(["import", "-display", self.display, "-window", "root", "-depth", "8", "ppm:-"],
-                              check=True, capture_output=True, timeout=30).stdout
-        match = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
-        width, height = int(match.group(1)), int(match.group(2))
-        body = data[match.end():]
-        return [[tuple(body[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x in range(width)]
-                for y in range(height)]
-
-    def cleanup(self):
-        if self.prefix.exists():
-            subprocess.run([self.server, "-k"], env={**os.environ, "WINEPREFIX": str(self.prefix)},
-                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                           timeout=20)
-        if self.xvfb and self.xvfb.poll() is None:
-            os.killpg(self.xvfb.pid, signal.SIGTERM)
-            self.xvfb.wait(timeout=10)
-        if self.prefix.exists():
-            shutil.rmtree(self.prefix, ignore_errors=True)
+def screenshot(display):
+    """(width, rows of (r, g, b)) of the whole screen."""
+    data = subprocess.run(["import", "-display", display, "-window", "root", "-depth", "8", "ppm:-"],
+                          check=True, capture_output=True, timeout=30).stdout
+    match = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
+    width, height = int(match.group(1)), int(match.group(2))
+    body = data[match.end():]
+    return [[tuple(body[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x in range(width)]
+            for y in range(height)]
 
 
 def check_pictures(check, screen, client, art):
     """The screen around the two pictures against what they should make together."""
-    background = screen[client[1] + pixels(240)][client[0] + pixels(4560)]
+    background = screen[client[1] + pixels(240, DPI)][client[0] + pixels(4560, DPI)]
     placed = []
     for name, file, left, top in IMAGES:
         width, height, rows = decode(str(art / file))
         check((width, height) == (48, 48), f"{name} ({file}) is {width} x {height}")
-        placed.append((name, client[0] + pixels(left), client[1] + pixels(top), width, height, rows))
+        placed.append((name, client[0] + pixels(left, DPI), client[1] + pixels(top, DPI), width, height, rows))
     x0 = min(p[1] for p in placed)
     y0 = min(p[2] for p in placed)
     x1 = max(p[1] + p[3] for p in placed)
@@ -189,30 +121,23 @@ def main():
     parser.add_argument("--out")
     args = parser.parse_args()
 
-    failures = 0
-
-    def check(condition, message):
-        nonlocal failures
-        print(("ok:   " if condition else "FAIL: ") + message, flush=True)
-        failures += not condition
-
-    run = Run(args)
-    run.logs.mkdir(parents=True, exist_ok=True)
+    check = check_resources.Checks()
+    wine = wineprefix.Wine(args.work, args.loader)
+    wine.log_dir.mkdir(parents=True, exist_ok=True)
     try:
-        run.start_xvfb()
-        run.boot()
-        out = run.logs / "probe.log"
+        wine.start_xvfb(PREFIX)
+        wine.boot(PREFIX, BOOT_TIMEOUT_S)
+        out = wine.log_dir / "probe.log"
         with open(out, "wb") as log:
-            probe = subprocess.Popen([args.loader, str(pathlib.Path(args.probe).resolve()),
-                                      windows_path(args.exe), CAPTION_PREFIX, "8000"],
-                                     env=run.env(), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                                     cwd=run.work)
+            probe = subprocess.Popen([wine.loader, str(pathlib.Path(args.probe).resolve()),
+                                      wineprefix.windows_path(args.exe), CAPTION_PREFIX, "8000"],
+                                     env=wine.env(PREFIX), stdin=subprocess.DEVNULL, stdout=log,
+                                     stderr=log, cwd=wine.state_dir)
         records = []
         deadline = time.monotonic() + 60
         while time.monotonic() < deadline and probe.poll() is None:
             time.sleep(0.1)
-            records = [json.loads(line) for line in out.read_text(errors="replace").splitlines()
-                       if line.startswith("{")]
+            records = wineprefix.json_records(out.read_text(errors="replace"))
             if any(r["type"] in ("window", "error") for r in records):
                 break
         window = next((r for r in records if r["type"] == "window"), None)
@@ -231,20 +156,22 @@ def main():
               f"while a program without the manifest gets {own!r}")
 
         time.sleep(1.5)  # the first paint, and a tick of the clock
-        screen = run.screenshot()
+        screen = screenshot(wine.display(PREFIX))
         check_title_icon(check, screen, window, args.art)
         check_pictures(check, screen, window["client"], args.art)
         if args.out:
             x, y, width, height = window["rect"]
-            subprocess.run(["import", "-display", run.display, "-window", "root", "-crop",
+            subprocess.run(["import", "-display", wine.display(PREFIX), "-window", "root", "-crop",
                             f"{width}x{height}+{x}+{y}", "+repage", args.out], check=True, timeout=30)
             print("saved", args.out)
         probe.kill()
         probe.wait(timeout=10)
     finally:
-        run.cleanup()
-    print(f"{failures} failed")
-    return 1 if failures else 0
+        wine.kill_server(PREFIX)
+        wine.stop_xvfb()
+        shutil.rmtree(wine.prefix_dir(PREFIX), ignore_errors=True)
+    print(f"{check.failures} failed")
+    return 1 if check.failures else 0
 
 
 if __name__ == "__main__":
