@@ -52,9 +52,9 @@ DWORD dword(Bytes bytes, DWORD at) {
     return word(bytes, at) | static_cast<DWORD>(word(bytes, at + 2)) << 16;
 }
 
-// The image of an icon file nearest the size (the most colours among equals), made at
-// `drawn` pixels, or at its own size when that is 0. Returns the icon and its size.
-std::pair<HICON, int> iconFromFile(Bytes file, int size, int drawn) {
+// The image of an icon file nearest the size (the most colours among equals), made at that
+// size, or at its own size when the size is 0. Returns the icon and its size.
+std::pair<HICON, int> iconFromFile(Bytes file, int size) {
     if (file.size < 6 || word(file, 0) != 0 || word(file, 2) != 1) return {nullptr, 0};
     const unsigned count = word(file, 4);
     int best = -1;
@@ -77,7 +77,7 @@ std::pair<HICON, int> iconFromFile(Bytes file, int size, int drawn) {
     }
     if (best < 0) return {nullptr, 0};
     const DWORD at = 6 + 16 * static_cast<DWORD>(best);
-    const int side = drawn > 0 ? drawn : bestSide;
+    const int side = size > 0 ? size : bestSide;
     // The function only reads the bits, whatever its parameter says.
     HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(file.data + dword(file, at + 12)),
                                           dword(file, at + 8), TRUE, 0x00030000, side, side,
@@ -120,26 +120,18 @@ const Picture* Picture::named(std::string_view name) {
     if (const auto found = loaded.find(name); found != loaded.end()) return found->second.get();
 
     auto picture = std::make_unique<Picture>();
-    if (name == ProgramIcon) {
-        const int side = GetSystemMetrics(SM_CXICON);
-        picture->icon_ = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                                       MAKEINTRESOURCEW(ProgramIconResource),
-                                                       IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
-        picture->width_ = picture->height_ = side;
-    } else if (const Bytes bytes = resourceBytes(name); bytes.size >= 6) {
+    if (const Bytes bytes = resourceBytes(name); bytes.size >= 6) {
         if (std::memcmp(bytes.data, "GIF8", 4) == 0) {
             picture->picture_ = oleLoadPicture(bytes);
             if (picture->picture_) {
                 // The picture's size in 0.01 mm, drawn at the screen's resolution.
-                OLE_XSIZE_HIMETRIC width = 0;
-                OLE_YSIZE_HIMETRIC height = 0;
-                picture->picture_->get_Width(&width);
-                picture->picture_->get_Height(&height);
-                picture->width_ = MulDiv(width, screenDpiX(), 2540);
-                picture->height_ = MulDiv(height, screenDpiY(), 2540);
+                picture->picture_->get_Width(&picture->himetricWidth_);
+                picture->picture_->get_Height(&picture->himetricHeight_);
+                picture->width_ = MulDiv(picture->himetricWidth_, screenDpiX(), 2540);
+                picture->height_ = MulDiv(picture->himetricHeight_, screenDpiY(), 2540);
             }
         } else {
-            const auto [icon, side] = iconFromFile(bytes, 0, 0);
+            const auto [icon, side] = iconFromFile(bytes, 0);
             picture->icon_ = icon;
             picture->width_ = picture->height_ = side;
         }
@@ -152,12 +144,9 @@ void Picture::draw(HDC dc, int x, int y) const {
     if (icon_) {
         DrawIconEx(dc, x, y, icon_, width_, height_, 0, nullptr, DI_NORMAL);
     } else if (picture_) {
-        OLE_XSIZE_HIMETRIC width = 0;
-        OLE_YSIZE_HIMETRIC height = 0;
-        picture_->get_Width(&width);
-        picture_->get_Height(&height);
         // Pictures count their rows from the bottom.
-        picture_->Render(dc, x, y, width_, height_, 0, height, width, -height, nullptr);
+        picture_->Render(dc, x, y, width_, height_, 0, himetricHeight_, himetricWidth_,
+                         -himetricHeight_, nullptr);
     }
 }
 
@@ -171,7 +160,7 @@ HICON windowIcon(std::string_view name, int size) {
                                              MAKEINTRESOURCEW(ProgramIconResource), IMAGE_ICON,
                                              size, size, LR_DEFAULTCOLOR));
     else if (!name.empty())
-        icon = iconFromFile(resourceBytes(name), size, size).first;
+        icon = iconFromFile(resourceBytes(name), size).first;
     loaded.emplace(key, icon);
     return icon;
 }

@@ -18,14 +18,13 @@ public:
     // null when the program has none of that name or it cannot be read.
     static const Picture* named(std::string_view name);
 
-    int width() const { return width_; }
-    int height() const { return height_; }
     void draw(HDC dc, int x, int y) const;
 
 private:
     HICON icon_ = nullptr;
     IPicture* picture_ = nullptr;
-    int width_ = 0, height_ = 0;
+    int width_ = 0, height_ = 0;                  // in pixels
+    LONG himetricWidth_ = 0, himetricHeight_ = 0; // an OLE picture's size in 0.01 mm
 };
 
 // An icon of the named picture for a window's title bar or task bar, as near the size as
