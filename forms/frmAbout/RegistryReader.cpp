@@ -1,11 +1,14 @@
 #include "RegistryReader.h"
 
+#include "platform/HexDigit.h"
+
 #include <algorithm>
 #include <array>
 
 namespace about {
 
 namespace reg = platform::registry;
+using platform::hexValue;
 
 namespace {
 
@@ -21,13 +24,6 @@ private:
     platform::Platform& system_;
     reg::Key key_;
 };
-
-int hexValue(char digit) {
-    if (digit >= '0' && digit <= '9') return digit - '0';
-    if (digit >= 'A' && digit <= 'F') return digit - 'A' + 10;
-    if (digit >= 'a' && digit <= 'f') return digit - 'a' + 10;
-    return -1;
-}
 
 } // namespace
 

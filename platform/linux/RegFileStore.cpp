@@ -1,5 +1,7 @@
 #include "RegFileStore.h"
 
+#include "platform/HexDigit.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -30,11 +32,16 @@ std::string_view trimRight(std::string_view text) {
     return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
 }
 
-int hexValue(char digit) {
-    if (digit >= '0' && digit <= '9') return digit - '0';
-    if (digit >= 'A' && digit <= 'F') return digit - 'A' + 10;
-    if (digit >= 'a' && digit <= 'f') return digit - 'a' + 10;
-    return -1;
+// One to eight hex digits as a number; nothing for anything else.
+std::optional<std::uint32_t> hexNumber(std::string_view digits) {
+    if (digits.empty() || digits.size() > 8) return std::nullopt;
+    std::uint32_t number = 0;
+    for (const char digit : digits) {
+        const int value = hexValue(digit);
+        if (value < 0) return std::nullopt;
+        number = number * 16 + static_cast<std::uint32_t>(value);
+    }
+    return number;
 }
 
 void appendUtf8(std::string& out, char32_t code) {
@@ -256,16 +263,11 @@ bool Parser::value(std::size_t& line, std::string_view text) {
         parsed.data.assign(data.begin(), data.end());
         parsed.data.push_back(0);
     } else if (startsWithNoCase(text, "dword:")) {
-        const std::string_view digits = text.substr(6);
-        if (digits.empty() || digits.size() > 8 ||
-            !std::all_of(digits.begin(), digits.end(), [](char c) { return hexValue(c) >= 0; }))
-            return fail(line, "a dword is up to eight hex digits");
-        std::uint32_t number = 0;
-        for (const char digit : digits)
-            number = number * 16 + static_cast<std::uint32_t>(hexValue(digit));
+        const auto number = hexNumber(text.substr(6));
+        if (!number) return fail(line, "a dword is up to eight hex digits");
         parsed.type = registry::Dword;
         for (int i = 0; i < 4; ++i)
-            parsed.data.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
+            parsed.data.push_back(static_cast<std::uint8_t>(*number >> (8 * i)));
     } else if (startsWithNoCase(text, "hex")) {
         text.remove_prefix(3);
         parsed.type = registry::Binary;
@@ -273,12 +275,9 @@ bool Parser::value(std::size_t& line, std::string_view text) {
             const auto close = text.find(')');
             const std::string_view digits =
                 close == std::string_view::npos ? std::string_view{} : text.substr(1, close - 1);
-            if (digits.empty() || digits.size() > 8 ||
-                !std::all_of(digits.begin(), digits.end(), [](char c) { return hexValue(c) >= 0; }))
-                return fail(line, "hex( must give the value's type in hex digits");
-            parsed.type = 0;
-            for (const char digit : digits)
-                parsed.type = parsed.type * 16 + static_cast<std::uint32_t>(hexValue(digit));
+            const auto type = hexNumber(digits);
+            if (!type) return fail(line, "hex( must give the value's type in hex digits");
+            parsed.type = *type;
             text.remove_prefix(close + 1);
         }
         if (text.empty() || text.front() != ':') return fail(line, ": was expected after hex");
@@ -330,8 +329,7 @@ long RegFileStore::openKey(std::uint32_t root, std::string_view subKey, std::uin
                            RegValues& values) const {
     const char* name = rootName(root);
     if (name == nullptr) return registry::InvalidHandle;
-    if ((access & ~(registry::ReadAccess | registry::ViewAccess)) != 0)
-        return registry::AccessDenied;
+    if (registry::asksMoreThanReading(access)) return registry::AccessDenied;
     std::string path = name;
     if (!subKey.empty()) path += "\\" + std::string(subKey);
 
@@ -352,13 +350,7 @@ long queryValue(const RegValues& values, std::string_view name, std::uint32_t& t
                 std::span<std::uint8_t> data, std::uint32_t& size) {
     const auto found = values.find(name);
     if (found == values.end()) return registry::FileNotFound;
-    const std::vector<std::uint8_t>& bytes = found->second.data;
-    const std::size_t room = std::min<std::size_t>(size, data.size());
-    type = found->second.type;
-    size = static_cast<std::uint32_t>(bytes.size());
-    if (bytes.size() > room) return registry::MoreData;
-    std::copy(bytes.begin(), bytes.end(), data.begin());
-    return registry::Success;
+    return registry::copyValue(found->second, type, data, size);
 }
 
 std::vector<std::string> machineRegCandidates(const char* xdgConfigDirs) {

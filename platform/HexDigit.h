@@ -1,0 +1,13 @@
+#pragma once
+
+namespace platform {
+
+// The value of one hex digit of either case, or -1 for any other character.
+constexpr int hexValue(char digit) {
+    if (digit >= '0' && digit <= '9') return digit - '0';
+    if (digit >= 'A' && digit <= 'F') return digit - 'A' + 10;
+    if (digit >= 'a' && digit <= 'f') return digit - 'a' + 10;
+    return -1;
+}
+
+} // namespace platform
