@@ -2,7 +2,6 @@
 
 #include "Platform.h"
 
-#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -78,8 +77,7 @@ public:
                          registry::Key& key) override {
         keysOpened.push_back({root, std::string(subKey), access});
         if (root != registry::LocalMachine) return registry::FileNotFound;
-        if ((access & ~(registry::ReadAccess | registry::ViewAccess)) != 0)
-            return registry::AccessDenied;
+        if (registry::asksMoreThanReading(access)) return registry::AccessDenied;
         if (machineKeys.find(std::string(subKey)) == machineKeys.end())
             return registry::FileNotFound;
         key = nextKey_++;
@@ -94,12 +92,7 @@ public:
         const auto& values = machineKeys.at(open->second);
         const auto value = values.find(std::string(valueName));
         if (value == values.end()) return registry::FileNotFound;
-        const std::size_t room = std::min<std::size_t>(size, data.size());
-        type = value->second.type;
-        size = static_cast<std::uint32_t>(value->second.data.size());
-        if (value->second.data.size() > room) return registry::MoreData;
-        std::copy(value->second.data.begin(), value->second.data.end(), data.begin());
-        return registry::Success;
+        return registry::copyValue(value->second, type, data, size);
     }
     void closeRegistryKey(registry::Key key) override {
         ++keysClosed;

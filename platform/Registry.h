@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // The registry's numbers as the Windows API defines them: root keys, access rights, value
@@ -39,5 +41,22 @@ struct Value {
     std::uint32_t type = None;
     std::vector<std::uint8_t> data;
 };
+
+// Whether the rights asked for go beyond reading; the keys here are opened for reading only.
+constexpr bool asksMoreThanReading(std::uint32_t access) {
+    return (access & ~(ReadAccess | ViewAccess)) != 0;
+}
+
+// Hands a found value out as the query does: its type and size always, its bytes only when
+// both `size` and the buffer have room for them.
+inline long copyValue(const Value& value, std::uint32_t& type, std::span<std::uint8_t> data,
+                      std::uint32_t& size) {
+    const std::size_t room = std::min<std::size_t>(size, data.size());
+    type = value.type;
+    size = static_cast<std::uint32_t>(value.data.size());
+    if (value.data.size() > room) return MoreData;
+    std::copy(value.data.begin(), value.data.end(), data.begin());
+    return Success;
+}
 
 } // namespace platform::registry
