@@ -2,6 +2,7 @@
 
 #include "SysInfoLauncher.h"
 #include "app/Project.h"
+#include "forms/Form1/VersionLine.h"
 #include "frmAboutLayout.h"
 #include "toolkit/Program.h"
 
@@ -21,11 +22,8 @@ void frmAbout::Show() {
 
 void frmAbout::Form_Load() {
     window_->setCaption("About " + std::string(project::Title));
-    const int major = project::Major;
-    const int minor = project::Minor;
-    const int revision = project::Revision;
-    lblVersion().setCaption("Version " + std::to_string(major) + "." + std::to_string(minor) + "." +
-                            std::to_string(revision));
+    lblVersion().setCaption(
+        "Version " + form1::VersionNumber(project::Major, project::Minor, project::Revision));
     lblTitle().setCaption(project::Title);
     lblTitle2().setCaption(lblTitle().caption());
 }
