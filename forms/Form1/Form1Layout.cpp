@@ -231,7 +231,6 @@ const tk::WindowSpec Window{
     .minButton = true,
     .maxButton = false,
     .font = Font{.face = "Verdana", .points = 8.25},
-    .icon = tk::ProgramIcon,
 };
 
 std::span<const ControlSpec> Controls() {

@@ -4,7 +4,6 @@
 
 #include <exception>
 #include <string>
-#include <utility>
 
 namespace about {
 
@@ -17,9 +16,8 @@ bool FindAndStartSysInfo(platform::Platform& system) {
                              ToolFolderValue, path))
                 return false;
             // Joined as they are: a folder that ends in a backslash gives two in a row.
-            std::string tool = path + std::string(ToolFileName);
-            if (!system.fileExists(tool)) return false;
-            path = std::move(tool);
+            path += ToolFileName;
+            if (!system.fileExists(path)) return false;
         }
         return system.startProgram(path, ShowNormal);
     } catch (const std::exception&) {
