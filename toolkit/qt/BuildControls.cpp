@@ -6,6 +6,8 @@
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
+#include <QPixmap>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstdlib>
@@ -26,11 +28,13 @@ QString picturePath(std::string_view name) {
     return QStringLiteral(":/pictures/") + toQString(name);
 }
 
-} // namespace
-
+// The named picture the program carries (the Qt resources under :/pictures/); a null pixmap
+// when it has none of that name.
 QPixmap picture(std::string_view name) {
     return name.empty() ? QPixmap() : QPixmap(picturePath(name));
 }
+
+} // namespace
 
 QIcon windowIcon(std::string_view name) {
     return name.empty() ? QIcon() : QIcon(picturePath(name));
@@ -46,8 +50,7 @@ QCursor mouseCursor(std::string_view name) {
     constexpr qsizetype HotSpot = 10;
     if (image.isNull() || bytes.size() < HotSpot + 4) return QCursor(Qt::ArrowCursor);
     const auto word = [&bytes](qsizetype at) {
-        return static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1])
-                                                           << 8;
+        return qFromLittleEndian<quint16>(bytes.constData() + at);
     };
     return QCursor(QPixmap::fromImage(image), word(HotSpot), word(HotSpot + 2));
 }

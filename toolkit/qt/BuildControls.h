@@ -10,7 +10,6 @@
 
 #include <QCursor>
 #include <QIcon>
-#include <QPixmap>
 
 #include <memory>
 #include <span>
@@ -36,10 +35,6 @@ struct ControlSet {
 
 // "name", or "name(index)" for a member of a control array: the widget's object name.
 QString controlObjectName(std::string_view name, int index);
-
-// The named picture the program carries (the Qt resources under :/pictures/); a null pixmap
-// when it has none of that name.
-QPixmap picture(std::string_view name);
 
 // The named picture as a window icon, with every size it holds.
 QIcon windowIcon(std::string_view name);
