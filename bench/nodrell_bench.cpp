@@ -8,6 +8,7 @@
 //
 // Both press Start through Form1's own click handler, as a click on the button would.
 #include "forms/Form1/Form1.h"
+#include "forms/Form1/TimeText.h"
 #include "platform/RecordingPlatform.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Program.h"
@@ -47,22 +48,17 @@ public:
     }
 };
 
-std::string twoDigits(int value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", value);
-    return text;
-}
-
 // Types the local time of day of `epochSecond` into the fields and presses Start. False when
 // that time is 00:00:00, which the window takes for "no time entered".
 bool startCountdown(Form1& form, long long epochSecond) {
     const std::time_t when = static_cast<std::time_t>(epochSecond);
     std::tm local{};
     localtime_r(&when, &local);
-    if (local.tm_hour == 0 && local.tm_min == 0 && local.tm_sec == 0) return false;
-    form.txtTime(0).setText(twoDigits(local.tm_hour));
-    form.txtTime(1).setText(twoDigits(local.tm_min));
-    form.txtTime(2).setText(twoDigits(local.tm_sec));
+    const std::string target = form1::FormatTime({local.tm_hour, local.tm_min, local.tm_sec});
+    if (target == "00:00:00") return false;
+    form.txtTime(0).setText(target.substr(0, 2));
+    form.txtTime(1).setText(target.substr(3, 2));
+    form.txtTime(2).setText(target.substr(6, 2));
     form.Command1(0).onClick();
     return form.CountingDown;
 }
@@ -138,9 +134,8 @@ private:
             list += item;
         }
         std::printf("{\"type\":\"run\",\"run\":%d,\"target\":%lld,\"lead_s\":%.6f,"
-                    "\"recorded\":%zu,\"requests\":[%s]}\n",
-                    done_, target_, static_cast<double>(target_) - started_,
-                    current_->system.powerOffRequests(), list.c_str());
+                    "\"requests\":[%s]}\n",
+                    done_, target_, static_cast<double>(target_) - started_, list.c_str());
         std::fflush(stdout);
         current_->form->Command1(1).onClick(); // Stop
         current_.reset();
