@@ -331,7 +331,10 @@ long RegFileStore::openKey(std::uint32_t root, std::string_view subKey, std::uin
     if (name == nullptr) return registry::InvalidHandle;
     if (registry::asksMoreThanReading(access)) return registry::AccessDenied;
     std::string path = name;
-    if (!subKey.empty()) path += "\\" + std::string(subKey);
+    if (!subKey.empty()) {
+        path += '\\';
+        path += subKey;
+    }
 
     if (const auto found = keys_.find(path); found != keys_.end()) {
         values = found->second;

@@ -65,8 +65,10 @@ protected:
     // XDG_CONFIG_DIRS naming the given directories below `dir`.
     void configDirs(std::initializer_list<const char*> names) {
         std::string value;
-        for (const char* name : names)
-            value += (value.empty() ? "" : ":") + (dir / name).string();
+        for (const char* name : names) {
+            if (!value.empty()) value += ':';
+            value += (dir / name).string();
+        }
         setenv("XDG_CONFIG_DIRS", value.c_str(), 1);
     }
     bool read(std::string_view key, std::string_view name, std::string& value) {

@@ -31,7 +31,11 @@ QString literalTitle(std::string_view caption) {
 
 std::string displayName(std::string_view name, int index) {
     std::string result(name);
-    if (index >= 0) result += "(" + std::to_string(index) + ")";
+    if (index >= 0) {
+        result += '(';
+        result += std::to_string(index);
+        result += ')';
+    }
     return result;
 }
 
