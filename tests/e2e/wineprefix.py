@@ -43,7 +43,7 @@ SETTINGS_REG = r"""REGEDIT4
 
 # The calls a run with WINEDEBUG=+relay traces (RELAY_DEBUG): the power-off call, the
 # message box calls and the shell's opening of an address, with their arguments, on stderr.
-RELAY_CALLS = ["user32.ExitWindowsEx", "shell32.ShellExecuteA"] + [
+RELAY_CALLS = ["user32.ExitWindowsEx", "shell32.ShellExecuteA", "kernel32.CreateProcessW"] + [
     f"user32.MessageBox{kind}{charset}"
     for kind in ("", "Ex", "Indirect", "Timeout") for charset in "AW"
 ]
