@@ -87,7 +87,7 @@ void Form1::ShutDownPC() {
         powerOff_ = PowerOff::Asking;
         AskForPowerOff(form1::RouteFor(Module1::WinVersion), std::nullopt);
         break;
-    case PowerOff::Accepted:
+    case PowerOff::Accepted: // asked again; whatever the answer, the request was taken
         RequestPowerOff(acceptedRoute_, [](const platform::PowerOffAnswer&) {});
         break;
     case PowerOff::Asking: // the answer is still to come
@@ -102,21 +102,25 @@ void Form1::BeginTarget() {
 }
 
 void Form1::AskForPowerOff(form1::ShutdownRoute route, std::optional<std::string> refusedBefore) {
-    const int target = target_;
-    RequestPowerOff(route,
-                    [this, target, route, refusedBefore](const platform::PowerOffAnswer& answer) {
-                        // An answer after Stop, or for an earlier target, changes nothing.
-                        if (target != target_ || !CountingDown || powerOff_ != PowerOff::Asking)
-                            return;
-                        if (answer.accepted) {
-                            powerOff_ = PowerOff::Accepted;
-                            acceptedRoute_ = route;
-                        } else if (!refusedBefore) {
-                            AskForPowerOff(form1::OtherRoute(route), answer.reason);
-                        } else {
-                            PowerOffFailed(*refusedBefore + "\n" + answer.reason);
-                        }
-                    });
+    RequestPowerOff(route, [this, target = target_, route,
+                            refusedBefore](const platform::PowerOffAnswer& answer) {
+        PowerOffAnswered(target, route, refusedBefore, answer);
+    });
+}
+
+void Form1::PowerOffAnswered(int target, form1::ShutdownRoute route,
+                             const std::optional<std::string>& refusedBefore,
+                             const platform::PowerOffAnswer& answer) {
+    // An answer after Stop, or for an earlier target, changes nothing.
+    if (target != target_ || !CountingDown || powerOff_ != PowerOff::Asking) return;
+    if (answer.accepted) {
+        powerOff_ = PowerOff::Accepted;
+        acceptedRoute_ = route;
+    } else if (!refusedBefore) {
+        AskForPowerOff(form1::OtherRoute(route), answer.reason);
+    } else {
+        PowerOffFailed(*refusedBefore + "\n" + answer.reason);
+    }
 }
 
 void Form1::RequestPowerOff(form1::ShutdownRoute route, platform::PowerOffReply reply) {

@@ -49,6 +49,9 @@ private:
     void SelectWholeField(int index);
     void BeginTarget();
     void AskForPowerOff(form1::ShutdownRoute route, std::optional<std::string> refusedBefore);
+    void PowerOffAnswered(int target, form1::ShutdownRoute route,
+                          const std::optional<std::string>& refusedBefore,
+                          const platform::PowerOffAnswer& answer);
     void RequestPowerOff(form1::ShutdownRoute route, platform::PowerOffReply reply);
     void PowerOffFailed(const std::string& reasons);
 

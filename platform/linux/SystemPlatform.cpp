@@ -108,7 +108,7 @@ void SystemPlatform::exitWindows(std::uint32_t, std::uint32_t, PowerOffReply rep
         call, &QDBusPendingCallWatcher::finished, [reply](QDBusPendingCallWatcher* answered) {
             if (answered->isError()) {
                 const QDBusError error = answered->error();
-                reply(refused("The login manager refused to power off: " + error.message() + " (" +
+                reply(refused("The login manager did not power off: " + error.message() + " (" +
                               error.name() + ")"));
             } else {
                 reply(PowerOffAnswer{true, {}});

@@ -63,13 +63,19 @@ DPI = 96
 PICTURE_BORDER = 2  # pixels of the sunken edge around a picture box's inside
 
 
-def centre(name):
-    """The control's centre in the window's client area, where a user would click it."""
+def box(name):
+    """The control's bounds in the window's client area, in pixels: x, y, width, height."""
     row = ROW[name]
     x, y, w, h = (pixels(v, DPI) for v in row.box)
     if row.container:
         cx, cy = (pixels(v, DPI) + PICTURE_BORDER for v in ROW[row.container].box[:2])
         x, y = x + cx, y + cy
+    return x, y, w, h
+
+
+def centre(name):
+    """The control's centre in the window's client area, where a user would click it."""
+    x, y, w, h = box(name)
     return f"@{x + w // 2},{y + h // 2}"
 
 

@@ -139,9 +139,12 @@ def start_xvfb(log_path):
     process and the display name, such as ":3"."""
     read_end, write_end = os.pipe()
     with open(log_path, "wb") as log:
+        # -noreset: an X server resets when its last client leaves, and turns away whoever
+        # connects meanwhile; a client that only looks whether the server is there would
+        # make the next one fail.
         proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-             "-nolisten", "tcp", "-dpi", "96"],
+             "-nolisten", "tcp", "-dpi", "96", "-noreset"],
             pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
             start_new_session=True)
     os.close(write_end)

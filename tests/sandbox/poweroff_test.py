@@ -1,16 +1,16 @@
 #!/usr/bin/python3
 """The Linux power-off routes of the real program, end to end, in a sandbox.
 
-    unshare --mount --propagation private poweroff_test.py CASE --program NODRELL
+    unshare --mount --net --propagation private poweroff_test.py CASE --program NODRELL
         --login1 LOGIN1-STANDIN --uname5 UNAME-SHIM.so --shutdown SHUTDOWN-STANDIN
 
 The program runs on an X server of its own and is worked with xdotool as a user would: a
 target a few seconds ahead typed into its fields, then Start. It runs in the private mount
-namespace that unshare made, where /sbin/shutdown is bind-mounted to SHUTDOWN-STANDIN, which
-only logs, and DBUS_SYSTEM_BUS_ADDRESS leads to a private dbus-daemon of the test's own, on
-which LOGIN1-STANDIN owns org.freedesktop.login1 and only logs PowerOff. Before the program
-starts, the test proves from inside the namespace that this is so, and refuses to run
-otherwise.
+and network namespaces that unshare made, where /sbin/shutdown is bind-mounted to
+SHUTDOWN-STANDIN, which only logs, and DBUS_SYSTEM_BUS_ADDRESS leads to a private dbus-daemon
+of the test's own, on which LOGIN1-STANDIN owns org.freedesktop.login1 and only logs
+PowerOff. Before the program starts, the test proves from inside the namespaces that this is
+so, and refuses to run otherwise.
 
 CASE is one of:
   accepted      logind takes PowerOff: PowerOff(false) comes in the target second, and the
@@ -35,17 +35,17 @@ import tempfile
 import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
-from countdown_test import PICTURE_BORDER  # noqa: E402
-from form1_test import CAPTION_PREFIX, ROW, pixels  # noqa: E402
+from countdown_test import box  # noqa: E402
+from form1_test import CAPTION_PREFIX, Failures  # noqa: E402
 from wineprefix import start_xvfb  # noqa: E402
 
 SHUTDOWN = "/sbin/shutdown"
+X_SOCKETS = "/tmp/.X11-unix"
 LOGIN1 = "org.freedesktop.login1"
 # The target lies this many seconds after the moment it is typed.
 AHEAD_S = 4
 # How late after the start of the target second the first request may come.
 LATE_S = 1.0
-DPI = 96
 GREEN = (0, 255, 0)
 
 CASES = {
@@ -76,16 +76,6 @@ class Refusal(Exception):
     """The sandbox is not what it must be: the test does not run."""
 
 
-def box(name):
-    """The control's bounds in the window's client area, in pixels."""
-    row = ROW[name]
-    x, y, w, h = (pixels(v, DPI) for v in row.box)
-    if row.container:
-        cx, cy = (pixels(v, DPI) + PICTURE_BORDER for v in ROW[row.container].box[:2])
-        x, y = x + cx, y + cy
-    return x, y, w, h
-
-
 def mount_points(mountinfo):
     return [line.split()[4] for line in pathlib.Path(mountinfo).read_text().splitlines()]
 
@@ -95,18 +85,28 @@ def same_file(a, b):
     return (sa.st_dev, sa.st_ino) == (sb.st_dev, sb.st_ino)
 
 
-def put_shutdown_standin(standin):
-    """Bind-mounts the stand-in over what /sbin/shutdown runs, in this namespace alone, and
-    proves that it took."""
+def enter_own_namespaces():
+    """Proves that the test runs in mount and network namespaces of its own, whose mounts
+    show nowhere else, and gives its X server a socket folder of its own. Other X servers
+    on the machine then share no socket with it, abstract or in /tmp/.X11-unix."""
     parent = os.getppid()
-    ours = os.readlink("/proc/self/ns/mnt")
-    if ours == os.readlink(f"/proc/{parent}/ns/mnt"):
-        raise Refusal(f"not in a mount namespace of its own ({ours}, as its parent's): "
-                      "run it under unshare --mount --propagation private")
+    for kind in ("mnt", "net"):
+        ours = os.readlink(f"/proc/self/ns/{kind}")
+        if ours == os.readlink(f"/proc/{parent}/ns/{kind}"):
+            raise Refusal(f"not in a {kind} namespace of its own ({ours}, as its parent's): "
+                          "run it under unshare --mount --net --propagation private")
     shared = [line for line in pathlib.Path("/proc/self/mountinfo").read_text().splitlines()
               if " shared:" in line.split(" - ")[0]]
     if shared:
         raise Refusal(f"mounts here still propagate to others: {shared[0]}")
+    os.makedirs(X_SOCKETS, mode=0o1777, exist_ok=True)
+    subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=1777", "tmpfs", X_SOCKETS], check=True)
+
+
+def put_shutdown_standin(standin):
+    """Bind-mounts the stand-in over what /sbin/shutdown runs, in this namespace alone, and
+    proves that it took."""
+    parent = os.getppid()
     # /sbin/shutdown is usually a link, to systemctl; the mount goes on the file it leads to.
     target = os.path.realpath(SHUTDOWN)
     if not os.path.isfile(target):
@@ -156,13 +156,10 @@ class Sandbox:
         self.processes = []
         self.login1_log = work / "login1.log"
         self.shutdown_log = work / "shutdown.log"
-        self.failures = []
+        self.failures = Failures()
 
     def check(self, condition, message):
-        print(("ok   " if condition else "FAIL ") + message)
-        if not condition:
-            self.failures.append(message)
-        return condition
+        return self.failures.check(condition, message)
 
     def start(self, argv, **kwargs):
         """Starts a process that is killed should the test end without stopping it."""
@@ -217,10 +214,10 @@ class Sandbox:
 
     # --- the program ----------------------------------------------------------------------
 
-    def start_program(self, bus_address, display):
+    def start_program(self, bus_address):
         env = quiet_env()
         env.update(
-            DISPLAY=display,
+            DISPLAY=self.display,
             DBUS_SYSTEM_BUS_ADDRESS=bus_address,
             DBUS_SESSION_BUS_ADDRESS=f"unix:path={self.work}/no-session-bus",
             XDG_RUNTIME_DIR=str(self.work),
@@ -230,11 +227,10 @@ class Sandbox:
         if self.kernel5:
             env["LD_PRELOAD"] = self.args.uname5
             # A sanitized build wants its own run time first; the shim needs none of it.
-            env["ASAN_OPTIONS"] = "verify_asan_link_order=0"
+            env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0"
         log = open(self.work / "nodrell.log", "wb")
         self.program = self.start([self.args.program], stdout=log, stderr=log, env=env)
         log.close()
-        self.display = display
         self.window = self.wait_window(f"^{CAPTION_PREFIX}")
 
     def xdotool(self, *words):
@@ -346,11 +342,15 @@ class Sandbox:
         self.check_look(False, "after the box")
 
     def run(self):
+        enter_own_namespaces()
         put_shutdown_standin(self.args.shutdown)
         address = self.start_bus()
-        xvfb, display = start_xvfb(self.work / "xvfb.log")
+        xvfb, self.display = start_xvfb(self.work / "xvfb.log")
         self.processes.append(xvfb)
-        self.start_program(address, display)
+        if not self.check(self.xdotool("getdisplaygeometry") == ["1024", "768"],
+                          f"the X server on {self.display} answers"):
+            return
+        self.start_program(address)
         if not self.check(self.window is not None, "the program's window is shown"):
             return
         self.check_look(False, "at the start")
@@ -422,13 +422,14 @@ def main():
         return 1
     finally:
         sandbox.stop_all()
-        if sandbox.failures:
-            print("--- the program's output")
-            print((work / "nodrell.log").read_text(errors="replace")[-3000:]
-                  if (work / "nodrell.log").exists() else "(none)")
+        if sandbox.failures.items:
+            for name in ("nodrell.log", "xvfb.log"):
+                print(f"--- {name}")
+                log = work / name
+                print(log.read_text(errors="replace")[-3000:] if log.exists() else "(none)")
         shutil.rmtree(work, ignore_errors=True)
-    if sandbox.failures:
-        print(f"{len(sandbox.failures)} check(s) failed")
+    if sandbox.failures.items:
+        print(f"{len(sandbox.failures.items)} check(s) failed")
         return 1
     return 0
 
