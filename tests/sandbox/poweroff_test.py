@@ -302,7 +302,12 @@ class Sandbox:
     def check_look(self, counting, when):
         expected = {"green": counting, "start enabled": not counting,
                     "stop enabled": counting, "fields enabled": not counting}
+        # Given time to paint what it shows: a part just uncovered is drawn a moment later.
+        deadline = time.monotonic() + 2
         seen = self.look()
+        while seen != expected and time.monotonic() < deadline:
+            time.sleep(0.1)
+            seen = self.look()
         self.check(seen == expected,
                    f"{when}: the {'counting' if counting else 'ready'} look ({seen})")
 
@@ -338,7 +343,6 @@ class Sandbox:
         while self.windows_named("^Nodrell$") and time.monotonic() < deadline:
             time.sleep(0.05)
         self.check(not self.windows_named("^Nodrell$"), "the box closes with Return")
-        time.sleep(0.3)
         self.check_look(False, "after the box")
 
     def run(self):
@@ -355,7 +359,6 @@ class Sandbox:
             return
         self.check_look(False, "at the start")
         target = self.start_countdown()
-        time.sleep(0.6)
         self.check_look(True, "after Start")
 
         if self.args.case == "stop":
