@@ -4,6 +4,7 @@
 #include "toolkit/TimerPhase.h"
 #include "toolkit/Window.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -166,6 +167,18 @@ TEST_F(ToolkitRules, DisabledFieldsTakeNoFocus) {
     QTest::keyClick(qobject_cast<QLineEdit*>(widget("Probe", "txtA")), Qt::Key_Tab);
     EXPECT_FALSE(b.hasFocus());
     EXPECT_EQ(focused, 0);
+}
+
+TEST_F(ToolkitRules, AWindowDestroyedWhileShownModallyLeavesNothingBehind) {
+    tk::Window* shown = window.get();
+    int ticks = 0;
+    shown->timer("Ticker").onTick = [&] {
+        if (++ticks == 3) window.reset();
+    };
+    shown->showModal(); // returns once the handler has destroyed the window
+    EXPECT_FALSE(window);
+    EXPECT_EQ(topLevel("Probe"), nullptr);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 } // namespace

@@ -84,13 +84,17 @@ void QtWindow::showModal() {
     form_->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     modalLoop_ = &loop;
+    const QPointer<FormWidget> form = form_.get();
     show();
-    // A handler may have unloaded the window while it was being shown.
-    if (form_->isVisible()) loop.exec(QEventLoop::DialogExec);
-    modalLoop_ = nullptr;
-    form_->setWindowModality(Qt::NonModal);
-    if (QWindow* handle = form_->windowHandle(); handle != nullptr)
-        handle->setTransientParent(nullptr);
+    // A handler may have unloaded the window while it was being shown, or destroyed it; the
+    // destructor ends the loop, and nothing of the window is left to touch.
+    if (!form.isNull() && form->isVisible()) loop.exec(QEventLoop::DialogExec);
+    if (!form.isNull()) {
+        modalLoop_ = nullptr;
+        form_->setWindowModality(Qt::NonModal);
+        if (QWindow* handle = form_->windowHandle(); handle != nullptr)
+            handle->setTransientParent(nullptr);
+    }
     // Back to the window that was active before, as Windows does for a modal window's owner.
     if (!owner.isNull() && owner->isVisible() && QApplication::activeWindow() == nullptr)
         activateNow(*owner);
