@@ -6,13 +6,8 @@
 
 namespace tk::win32 {
 
-namespace {
-
-constexpr Color WindowText = 0x80000008u;
-
-} // namespace
-
-Line::Line(FormWindow& form, const ControlSpec& row, int id, HWND parent) : Child(form, row, id) {
+Line::Line(FormWindow& form, const ControlSpec& row, int id, HWND parent)
+    : NativeChild(form, row, id) {
     // The row holds the end points x1, y1, x2, y2.
     const RECT first = pixelBounds(row.left, row.top, 0, 0);
     const RECT second = pixelBounds(row.width, row.height, 0, 0);
