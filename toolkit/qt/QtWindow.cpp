@@ -5,14 +5,12 @@
 #include "QtPictures.h"
 #include "QtTextBox.h"
 #include "QtTimer.h"
+#include "toolkit/LineBounds.h"
 
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QWindow>
-
-#include <algorithm>
-#include <cstdlib>
 
 namespace tk::qt {
 
@@ -146,19 +144,14 @@ std::unique_ptr<NativeControl> QtWindow::createPictureBox(Place place, const Con
     return std::make_unique<QtPictureBox>(frame, inside);
 }
 
-// A line row holds the two end points; only level and upright lines are drawn.
+// A line row holds the two end points.
 std::unique_ptr<NativeControl> QtWindow::createLine(Place place, const ControlSpec& row) {
     auto* line = make<QWidget>(place, row);
     line->setAttribute(Qt::WA_TransparentForMouseEvents);
     line->setFocusPolicy(Qt::NoFocus);
-    const int x1 = scale_.x(row.left), y1 = scale_.y(row.top);
-    const int x2 = scale_.x(row.width), y2 = scale_.y(row.height);
-    const int thickness = std::max(row.lineWidth, 1);
-    const int before = (thickness - 1) / 2;
-    if (std::abs(y2 - y1) <= std::abs(x2 - x1))
-        line->setGeometry(std::min(x1, x2), y1 - before, std::max(std::abs(x2 - x1), 1), thickness);
-    else
-        line->setGeometry(x1 - before, std::min(y1, y2), thickness, std::max(std::abs(y2 - y1), 1));
+    const PixelBounds bounds = lineBounds(scale_.x(row.left), scale_.y(row.top),
+                                          scale_.x(row.width), scale_.y(row.height), row.lineWidth);
+    line->setGeometry(bounds.left, bounds.top, bounds.width, bounds.height);
     setBackground(*line, row.foreColor.value_or(WindowText));
     return std::make_unique<QtStatic>(line);
 }
