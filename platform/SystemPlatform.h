@@ -12,8 +12,9 @@ public:
     void exitWindows(std::uint32_t flags, std::uint32_t reason) override;
 
     // On Linux the registry is the read-only export nodrell/machine.reg, taken from the first
-    // directory of XDG_CONFIG_DIRS that has one (/etc/xdg by default) and read at every
-    // opening of a key; a missing or malformed file holds no keys.
+    // directory of XDG_CONFIG_DIRS that has one (/etc/xdg by default), else from etc/xdg of
+    // the install the program runs from, and read at every opening of a key; a missing or
+    // malformed file holds no keys.
     long openRegistryKey(std::uint32_t root, std::string_view subKey, std::uint32_t access,
                          registry::Key& key) override;
     long queryRegistryValue(registry::Key key, std::string_view valueName, std::uint32_t& type,

@@ -13,6 +13,7 @@ Pictures:
   program-group.bin                the icon group (RT_GROUP_ICON 1) that lists them
   program.ico                      the same two images as an icon file (the Qt window icon)
   nodrell-16.png, -32.png, -48.png the program icon for the Linux desktop
+  nodrell.svg                      the same icon as a scalable picture
   logo1.gif                        48 x 48 crescent moon and stars, one transparent colour
   logo2.ico                        48 x 48 power button, 256 colours
   about.ico                        the About window's icon, 16 x 16 and 32 x 32, 256 colours
@@ -60,15 +61,27 @@ def raster(size, paint):
 # --- the pictures -------------------------------------------------------------------------
 
 
+class ClockFace:
+    """The program icon's shapes at a size: a clock face at ten o'clock, with a navy rim, a
+    white dial, grey marks at 12, 3, 6 and 9 o'clock, black hands and a red hub."""
+
+    def __init__(self, size):
+        self.size = size
+        self.c = c = size / 2
+        self.radius = radius = c - 0.25
+        self.rim = max(1.5, size / 10)
+        self.hand = max(0.6, size / 22)  # half the hands' width
+        self.hub = max(1.0, size / 14)
+        self.hour_tip = (c - 0.40 * radius * math.sin(math.radians(60)), c - 0.40 * radius * 0.5)
+        self.minute_tip = (c, c - 0.72 * radius)
+        self.mark_start = radius - self.rim - max(1.0, size / 8)  # from the centre
+        self.mark_width = 1.5
+
+
 def program_icon(size):
-    """A clock face at ten o'clock: navy rim, white dial, black hands, red hub.
-    Entries are indices into VGA, or CLEAR."""
-    c = size / 2
-    radius = c - 0.25
-    rim = max(1.5, size / 10)
-    hand = max(0.6, size / 22)
-    hour_tip = (c - 0.40 * radius * math.sin(math.radians(60)), c - 0.40 * radius * 0.5)
-    minute_tip = (c, c - 0.72 * radius)
+    """The clock face as pixels: indices into VGA, or CLEAR."""
+    face = ClockFace(size)
+    c, radius, rim = face.c, face.radius, face.rim
 
     def paint(x, y):
         d = math.hypot(x - c, y - c)
@@ -76,17 +89,48 @@ def program_icon(size):
             return CLEAR
         if d > radius - rim:
             return NAVY
-        if d < max(1.0, size / 14):
+        if d < face.hub:
             return RED
-        if min(segment_distance(x, y, c, c, *hour_tip), segment_distance(x, y, c, c, *minute_tip)) <= hand:
+        if min(segment_distance(x, y, c, c, *face.hour_tip),
+               segment_distance(x, y, c, c, *face.minute_tip)) <= face.hand:
             return BLACK
-        # Marks at 12, 3, 6 and 9 o'clock.
-        inner = radius - rim - max(1.0, size / 8)
-        if inner <= d <= radius - rim and (abs(x - c) < 0.75 or abs(y - c) < 0.75):
+        half = face.mark_width / 2
+        if face.mark_start <= d <= radius - rim and (abs(x - c) < half or abs(y - c) < half):
             return GREY
         return WHITE
 
     return raster(size, paint)
+
+
+def program_svg():
+    """The clock face as a scalable picture: the same shapes, drawn at 48 units."""
+    face = ClockFace(48)
+    c = face.c
+
+    def colour(index):
+        return "#%02x%02x%02x" % VGA[index]
+
+    def number(value):
+        return f"{value:.3f}".rstrip("0").rstrip(".")
+
+    marks = []
+    for angle in (0, 90, 180, 270):
+        dial = face.radius - face.rim
+        marks.append(f'<rect x="{number(c - face.mark_width / 2)}" y="{number(c - dial)}" '
+                     f'width="{number(face.mark_width)}" height="{number(dial - face.mark_start)}" '
+                     f'transform="rotate({angle} {number(c)} {number(c)})"/>')
+    hands = "".join(f'<line x1="{number(c)}" y1="{number(c)}" x2="{number(x)}" y2="{number(y)}"/>'
+                    for x, y in (face.hour_tip, face.minute_tip))
+    lines = [
+        '<svg xmlns="http://www.w3.org/2000/svg" width="48" height="48" viewBox="0 0 48 48">',
+        f'<circle cx="{number(c)}" cy="{number(c)}" r="{number(face.radius)}" fill="{colour(NAVY)}"/>',
+        f'<circle cx="{number(c)}" cy="{number(c)}" r="{number(face.radius - face.rim)}" fill="{colour(WHITE)}"/>',
+        f'<g fill="{colour(GREY)}">{"".join(marks)}</g>',
+        f'<g stroke="{colour(BLACK)}" stroke-width="{number(2 * face.hand)}" stroke-linecap="round">{hands}</g>',
+        f'<circle cx="{number(c)}" cy="{number(c)}" r="{number(face.hub)}" fill="{colour(RED)}"/>',
+        "</svg>",
+    ]
+    return ("\n".join(lines) + "\n").encode()
 
 
 def logo1():
@@ -413,6 +457,7 @@ def files():
     }
     for size in (16, 32, 48):
         out[f"nodrell-{size}.png"] = png_file(as_rgb(program_icon(size)))
+    out["nodrell.svg"] = program_svg()
     out["logo1.gif"] = gif_file(*logo1())
     out["logo2.ico"] = ico_file(icon_entries([logo2()], 8))
     out["about.ico"] = ico_file(icon_entries([about_icon(16), about_icon(32)], 8))

@@ -39,7 +39,9 @@ double NumberOf(std::string_view text) {
 
 std::optional<std::string> WithLeadingZero(std::string_view text) {
     if (trimSpaces(text).size() != 1) return std::nullopt;
-    return "0" + std::string(text);
+    std::string padded = "0";
+    padded += text;
+    return padded;
 }
 
 bool InRange(std::string_view text, int limit) {

@@ -3,6 +3,7 @@
 #include "platform/HexDigit.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <utility>
 
 namespace platform {
@@ -331,7 +332,10 @@ long RegFileStore::openKey(std::uint32_t root, std::string_view subKey, std::uin
     if (name == nullptr) return registry::InvalidHandle;
     if (registry::asksMoreThanReading(access)) return registry::AccessDenied;
     std::string path = name;
-    if (!subKey.empty()) path += "\\" + std::string(subKey);
+    if (!subKey.empty()) {
+        path += '\\';
+        path += subKey;
+    }
 
     if (const auto found = keys_.find(path); found != keys_.end()) {
         values = found->second;
@@ -353,7 +357,8 @@ long queryValue(const RegValues& values, std::string_view name, std::uint32_t& t
     return registry::copyValue(found->second, type, data, size);
 }
 
-std::vector<std::string> machineRegCandidates(const char* xdgConfigDirs) {
+std::vector<std::string> machineRegCandidates(const char* xdgConfigDirs,
+                                              const std::string& program) {
     std::vector<std::string> paths;
     std::string_view dirs = xdgConfigDirs != nullptr ? xdgConfigDirs : "";
     while (!dirs.empty()) {
@@ -368,6 +373,13 @@ std::vector<std::string> machineRegCandidates(const char* xdgConfigDirs) {
         dirs.remove_prefix(end + 1);
     }
     if (paths.empty()) paths.emplace_back("/etc/xdg/nodrell/machine.reg");
+    // The program's real place, links resolved: a link in another folder does not move the
+    // install it belongs to.
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::canonical(program, error);
+    if (!error)
+        paths.push_back(
+            (resolved.parent_path().parent_path() / "etc/xdg/nodrell/machine.reg").string());
     return paths;
 }
 

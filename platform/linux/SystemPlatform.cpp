@@ -30,7 +30,8 @@ bool isRegularFile(const std::string& path) {
 // The machine's export, from the first place that has one; nothing when that file cannot be
 // read or is no well-formed export.
 std::optional<RegFileStore> machineStore() {
-    for (const std::string& path : machineRegCandidates(std::getenv("XDG_CONFIG_DIRS"))) {
+    for (const std::string& path :
+         machineRegCandidates(std::getenv("XDG_CONFIG_DIRS"), "/proc/self/exe")) {
         if (!isRegularFile(path)) continue;
         std::ifstream file(path, std::ios::binary);
         if (!file.is_open()) return std::nullopt;

@@ -15,6 +15,8 @@ import subprocess
 import tempfile
 import time
 
+import winehost
+
 STATE_FILE = "state.json"
 
 # The prefixes, and the Windows version each reports ("" leaves Wine's default, 6.1).
@@ -157,21 +159,16 @@ def start_xvfb(log_path):
     return proc, ":" + number.decode().strip()
 
 
-def wineserver_binary(loader):
-    folder = pathlib.Path(loader).parent
-    for name in ("wineserver64", "wineserver32", "wineserver"):
-        if (folder / name).exists():
-            return str(folder / name)
-    return shutil.which("wineserver") or "wineserver"
-
-
 class Wine:
     """A state directory with the X server and the prefixes of one test run."""
 
     def __init__(self, state_dir, loader):
         self.state_dir = pathlib.Path(state_dir).resolve()
-        self.loader = str(loader)
-        self.server = wineserver_binary(loader)
+        # The loader, its server and the prefixes' architecture are of one kind.
+        kind = winehost.for_loader(loader)
+        self.loader = kind.loader
+        self.server = kind.server
+        self.arch = kind.arch
         self.log_dir = self.state_dir / "logs"
         self.state = {}
 
@@ -204,9 +201,7 @@ class Wine:
             DBUS_SESSION_BUS_ADDRESS=NO_BUS,
         )
         env.update(extra or {})
-        env.pop("WINEARCH", None)
-        if not self.is_64bit():
-            env["WINEARCH"] = "win32"
+        env["WINEARCH"] = self.arch
         return env
 
     def display(self, prefix):
@@ -215,9 +210,6 @@ class Wine:
 
     def xvfb_pid(self, prefix):
         return self.state.get("xvfb_pids", {}).get(prefix, self.state["xvfb_pid"])
-
-    def is_64bit(self):
-        return pathlib.Path(self.loader).name.endswith("64")
 
     # --- running programs ----------------------------------------------------------------
 

@@ -1,6 +1,7 @@
 #include "forms/frmAbout/RegistryReader.h"
 #include "forms/frmAbout/SysInfoLauncher.h"
 #include "platform/SystemPlatform.h"
+#include "platform/linux/RegFileStore.h"
 
 #include <gtest/gtest.h>
 
@@ -65,8 +66,10 @@ protected:
     // XDG_CONFIG_DIRS naming the given directories below `dir`.
     void configDirs(std::initializer_list<const char*> names) {
         std::string value;
-        for (const char* name : names)
-            value += (value.empty() ? "" : ":") + (dir / name).string();
+        for (const char* name : names) {
+            if (!value.empty()) value += ':';
+            value += (dir / name).string();
+        }
         setenv("XDG_CONFIG_DIRS", value.c_str(), 1);
     }
     bool read(std::string_view key, std::string_view name, std::string& value) {
@@ -138,6 +141,15 @@ TEST_F(LinuxSystemPlatform, TheShippedFileNamesAViewer) {
     std::string value;
     EXPECT_TRUE(read("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", value));
     EXPECT_EQ(value.front(), '/');
+}
+
+TEST_F(LinuxSystemPlatform, AProgramReachedThroughALinkKeepsItsOwnInstall) {
+    write(dir / "install/bin/nodrell", "program");
+    fs::create_symlink(dir / "install/bin/nodrell", dir / "nodrell");
+    EXPECT_EQ(platform::machineRegCandidates("/opt/a", (dir / "nodrell").string()),
+              (std::vector<std::string>{
+                  "/opt/a/nodrell/machine.reg",
+                  (fs::canonical(dir) / "install/etc/xdg/nodrell/machine.reg").string()}));
 }
 
 TEST_F(LinuxSystemPlatform, FileExistsOnlyForOrdinaryFiles) {

@@ -248,14 +248,15 @@ TEST(RegFileStore, RefusesBrokenFiles) {
 }
 
 TEST(MachineRegCandidates, FollowsXdgConfigDirs) {
-    EXPECT_EQ(platform::machineRegCandidates(nullptr),
+    // A program that cannot be resolved adds nothing.
+    EXPECT_EQ(platform::machineRegCandidates(nullptr, ""),
               std::vector<std::string>{"/etc/xdg/nodrell/machine.reg"});
-    EXPECT_EQ(platform::machineRegCandidates(""),
+    EXPECT_EQ(platform::machineRegCandidates("", "/nonexistent/bin/nodrell"),
               std::vector<std::string>{"/etc/xdg/nodrell/machine.reg"});
     EXPECT_EQ(
-        platform::machineRegCandidates("/opt/a:relative:/opt/b/::"),
+        platform::machineRegCandidates("/opt/a:relative:/opt/b/::", ""),
         (std::vector<std::string>{"/opt/a/nodrell/machine.reg", "/opt/b/nodrell/machine.reg"}));
-    EXPECT_EQ(platform::machineRegCandidates("relative"),
+    EXPECT_EQ(platform::machineRegCandidates("relative", ""),
               std::vector<std::string>{"/etc/xdg/nodrell/machine.reg"});
 }
 
