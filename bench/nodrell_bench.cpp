@@ -38,13 +38,15 @@ class TimedPlatform final : public platform::RecordingPlatform {
 public:
     std::vector<double> requestTimes; // seconds since the epoch
 
-    void startShutdownCommand(std::string_view commandLine, int showCommand) override {
+    void startShutdownCommand(std::string_view commandLine, int showCommand,
+                              platform::PowerOffReply reply) override {
         requestTimes.push_back(wallClock());
-        RecordingPlatform::startShutdownCommand(commandLine, showCommand);
+        RecordingPlatform::startShutdownCommand(commandLine, showCommand, std::move(reply));
     }
-    void exitWindows(std::uint32_t flags, std::uint32_t reason) override {
+    void exitWindows(std::uint32_t flags, std::uint32_t reason,
+                     platform::PowerOffReply reply) override {
         requestTimes.push_back(wallClock());
-        RecordingPlatform::exitWindows(flags, reason);
+        RecordingPlatform::exitWindows(flags, reason, std::move(reply));
     }
 };
 

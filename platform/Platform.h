@@ -3,8 +3,10 @@
 #include "Registry.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -13,6 +15,13 @@ struct VersionNumbers {
     unsigned long major = 0;
     unsigned long minor = 0;
 };
+
+// What the system said to a power-off request: taken, or refused with its reason.
+struct PowerOffAnswer {
+    bool accepted = false;
+    std::string reason; // the system's own words, for the user; empty when accepted
+};
+using PowerOffReply = std::function<void(const PowerOffAnswer&)>;
 
 // The operating-system calls the program makes, so that tests can record them instead.
 class Platform {
@@ -23,13 +32,19 @@ public:
     // at all; a query that runs but fails leaves both numbers 0.
     virtual std::optional<VersionNumbers> versionNumbers() = 0;
 
-    // The command route to a forced power-off: the system's own shutdown program, started
-    // without waiting, its window shown by `showCommand`. `commandLine` is the Windows
-    // command line; on Linux the system's program gets the equivalent arguments.
-    virtual void startShutdownCommand(std::string_view commandLine, int showCommand) = 0;
+    // The two routes to a forced power-off. Each hands its answer to `reply` exactly once:
+    // on Windows before it returns, on Linux later from the event loop, once the system has
+    // answered; the caller's window keeps ticking meanwhile.
+    //
+    // The command route: the system's own shutdown program, its window shown by
+    // `showCommand`. `commandLine` is the Windows command line; on Linux the system's program
+    // gets the equivalent arguments. On Windows the request counts as taken once the program
+    // runs; on Linux once the program has ended with status 0.
+    virtual void startShutdownCommand(std::string_view commandLine, int showCommand,
+                                      PowerOffReply reply) = 0;
 
-    // The call route: ExitWindowsEx, or on Linux the login manager's power-off.
-    virtual void exitWindows(std::uint32_t flags, std::uint32_t reason) = 0;
+    // The call route: ExitWindowsEx, or on Linux the login manager's PowerOff.
+    virtual void exitWindows(std::uint32_t flags, std::uint32_t reason, PowerOffReply reply) = 0;
 
     // The registry, read through the ANSI calls RegOpenKeyExA, RegQueryValueExA and
     // RegCloseKey; each returns the call's result, registry::Success or an error code. The

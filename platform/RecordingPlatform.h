@@ -26,16 +26,23 @@ public:
     int versionQueries = 0;
     std::vector<ShutdownCommand> shutdownCommands;
     std::vector<ExitWindowsCall> exitWindowsCalls;
+    // Each route takes every request, unless its refusal is set: then it refuses with that
+    // reason. The answer comes at once, as on Windows.
+    std::optional<std::string> shutdownCommandRefusal;
+    std::optional<std::string> exitWindowsRefusal;
 
     std::optional<VersionNumbers> versionNumbers() override {
         ++versionQueries;
         return version;
     }
-    void startShutdownCommand(std::string_view commandLine, int showCommand) override {
+    void startShutdownCommand(std::string_view commandLine, int showCommand,
+                              PowerOffReply reply) override {
         shutdownCommands.push_back({std::string(commandLine), showCommand});
+        answer(shutdownCommandRefusal, reply);
     }
-    void exitWindows(std::uint32_t flags, std::uint32_t reason) override {
+    void exitWindows(std::uint32_t flags, std::uint32_t reason, PowerOffReply reply) override {
         exitWindowsCalls.push_back({flags, reason});
+        answer(exitWindowsRefusal, reply);
     }
 
     std::size_t powerOffRequests() const {
@@ -109,6 +116,10 @@ public:
     void openInShell(std::string_view address) override { addressesOpened.emplace_back(address); }
 
 private:
+    static void answer(const std::optional<std::string>& refusal, const PowerOffReply& reply) {
+        reply(refusal ? PowerOffAnswer{false, *refusal} : PowerOffAnswer{true, {}});
+    }
+
     std::map<registry::Key, std::string> openKeys_;
     registry::Key nextKey_ = 0x100;
 };

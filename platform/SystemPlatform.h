@@ -8,8 +8,9 @@ namespace platform {
 class SystemPlatform final : public Platform {
 public:
     std::optional<VersionNumbers> versionNumbers() override;
-    void startShutdownCommand(std::string_view commandLine, int showCommand) override;
-    void exitWindows(std::uint32_t flags, std::uint32_t reason) override;
+    void startShutdownCommand(std::string_view commandLine, int showCommand,
+                              PowerOffReply reply) override;
+    void exitWindows(std::uint32_t flags, std::uint32_t reason, PowerOffReply reply) override;
 
     // On Linux the registry is the read-only export nodrell/machine.reg, taken from the first
     // directory of XDG_CONFIG_DIRS that has one (/etc/xdg by default), else from etc/xdg of

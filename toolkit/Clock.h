@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace tk {
 
 struct TimeOfDay {
@@ -8,16 +10,20 @@ struct TimeOfDay {
     int seconds = 0;
 };
 
-// The local time of day, to the second.
+// The local time of day, to the second, and beside it a clock that only runs forward.
 class Clock {
 public:
     virtual ~Clock() = default;
     virtual TimeOfDay timeOfDay() = 0;
+    // Milliseconds from an arbitrary start. Setting the system time does not move it, and
+    // where the system can tell, the time the machine sleeps does not count either.
+    virtual std::int64_t monotonicMilliseconds() = 0;
 };
 
 class SystemClock final : public Clock {
 public:
     TimeOfDay timeOfDay() override;
+    std::int64_t monotonicMilliseconds() override;
     // The same clock to the millisecond, counted from midnight.
     static int millisecondOfDay();
 };

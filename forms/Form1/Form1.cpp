@@ -2,7 +2,6 @@
 
 #include "FieldText.h"
 #include "Form1Layout.h"
-#include "ShutdownRoute.h"
 #include "TimeLeft.h"
 #include "TimeText.h"
 #include "VersionLine.h"
@@ -60,19 +59,84 @@ void Form1::Timer1_Timer() {
     lblKlok().setCaption(form1::FormatTime(clock_.timeOfDay()));
     if (!CountingDown) return;
 
-    const tk::TimeOfDay now = clock_.timeOfDay();
+    const form1::TickReading now{clock_.timeOfDay(), clock_.monotonicMilliseconds()};
     lblCountDown().setBackColor(CountingGreen);
     lblCountDown().setCaption(
-        form1::TimeLeftText(txtTime(0).text(), txtTime(1).text(), txtTime(2).text(), now));
-    if (lblCountDown().caption() == ZeroTime) ShutDownPC();
+        form1::TimeLeftText(txtTime(0).text(), txtTime(1).text(), txtTime(2).text(), now.time));
+    // A program held up across the target second asks as soon as it ticks again.
+    const bool passedUnseen =
+        lastTick_ && form1::TargetPassedUnseen(txtTime(0).text(), txtTime(1).text(),
+                                               txtTime(2).text(), *lastTick_, now);
+    lastTick_ = now;
+    const bool reached = lblCountDown().caption() == form1::NoTimeLeft || passedUnseen;
+    if (reached && !atTarget_) BeginTarget();
+    atTarget_ = reached;
+    if (reached) ShutDownPC();
 }
 
+// Every tick of the target second comes here. The first asks by the route the Windows
+// version chooses and, should that be refused, by the other one; if both refuse, the user
+// is told and the countdown stops. Once a route has taken the request, each later tick asks
+// it again.
 void Form1::ShutDownPC() {
     tk::doEvents();
-    if (form1::RouteFor(Module1::WinVersion) == form1::ShutdownRoute::Command)
-        system_.startShutdownCommand(form1::ShutdownCommandLine, form1::ShowMinimized);
+    // A Stop clicked meanwhile has ended the countdown.
+    if (!CountingDown) return;
+    switch (powerOff_) {
+    case PowerOff::NotAsked:
+        powerOff_ = PowerOff::Asking;
+        AskForPowerOff(form1::RouteFor(Module1::WinVersion), std::nullopt);
+        break;
+    case PowerOff::Accepted: // asked again; whatever the answer, the request was taken
+        RequestPowerOff(acceptedRoute_, [](const platform::PowerOffAnswer&) {});
+        break;
+    case PowerOff::Asking: // the answer is still to come
+    case PowerOff::Failed: // the user is being told
+        break;
+    }
+}
+
+void Form1::BeginTarget() {
+    ++target_;
+    powerOff_ = PowerOff::NotAsked;
+}
+
+void Form1::AskForPowerOff(form1::ShutdownRoute route, std::optional<std::string> refusedBefore) {
+    RequestPowerOff(route, [this, target = target_, route,
+                            refusedBefore](const platform::PowerOffAnswer& answer) {
+        PowerOffAnswered(target, route, refusedBefore, answer);
+    });
+}
+
+void Form1::PowerOffAnswered(int target, form1::ShutdownRoute route,
+                             const std::optional<std::string>& refusedBefore,
+                             const platform::PowerOffAnswer& answer) {
+    // An answer after Stop, or for an earlier target, changes nothing.
+    if (target != target_ || !CountingDown || powerOff_ != PowerOff::Asking) return;
+    if (answer.accepted) {
+        powerOff_ = PowerOff::Accepted;
+        acceptedRoute_ = route;
+    } else if (!refusedBefore) {
+        AskForPowerOff(form1::OtherRoute(route), answer.reason);
+    } else {
+        PowerOffFailed(*refusedBefore + "\n" + answer.reason);
+    }
+}
+
+void Form1::RequestPowerOff(form1::ShutdownRoute route, platform::PowerOffReply reply) {
+    if (route == form1::ShutdownRoute::Command)
+        system_.startShutdownCommand(form1::ShutdownCommandLine, form1::ShowMinimized,
+                                     std::move(reply));
     else
-        system_.exitWindows(form1::ShutdownAndForce, form1::AnyReason);
+        system_.exitWindows(form1::ShutdownAndForce, form1::AnyReason, std::move(reply));
+}
+
+// The window must not go on counting towards a power-off it cannot make.
+void Form1::PowerOffFailed(const std::string& reasons) {
+    powerOff_ = PowerOff::Failed;
+    tk::msgBox("The computer could not be switched off.\n\n" + reasons, project::Title,
+               tk::MsgIcon::Warning);
+    StopCountdown();
 }
 
 void Form1::Command1_Click(int index) {
@@ -95,6 +159,9 @@ void Form1::StartCountdown() {
     }
 
     CountingDown = true;
+    BeginTarget();
+    lastTick_.reset();
+    atTarget_ = false;
     for (int i = 0; i < 3; ++i)
         txtTime(i).setEnabled(false);
     Command1(1).setEnabled(true);

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "LateTick.h"
+#include "ShutdownRoute.h"
 #include "platform/Platform.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Window.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 
 // The countdown window, the program's main window.
 class Form1 {
@@ -43,8 +47,25 @@ private:
     void txtTime_MouseUp(int index);
     void PadWithLeadingZero(int index);
     void SelectWholeField(int index);
+    void BeginTarget();
+    void AskForPowerOff(form1::ShutdownRoute route, std::optional<std::string> refusedBefore);
+    void PowerOffAnswered(int target, form1::ShutdownRoute route,
+                          const std::optional<std::string>& refusedBefore,
+                          const platform::PowerOffAnswer& answer);
+    void RequestPowerOff(form1::ShutdownRoute route, platform::PowerOffReply reply);
+    void PowerOffFailed(const std::string& reasons);
 
     tk::Clock& clock_;
     platform::Platform& system_;
     std::unique_ptr<tk::Window> window_;
+
+    // The last tick of the countdown, and whether it was in the target second.
+    std::optional<form1::TickReading> lastTick_;
+    bool atTarget_ = false;
+    // The power-off request for the target being reached. `target_` counts the targets and
+    // countdowns, so that an answer that comes late is taken only for its own target.
+    enum class PowerOff { NotAsked, Asking, Accepted, Failed };
+    int target_ = 0;
+    PowerOff powerOff_ = PowerOff::NotAsked;
+    form1::ShutdownRoute acceptedRoute_ = form1::ShutdownRoute::ExitWindowsEx;
 };

@@ -11,6 +11,11 @@ enum class ShutdownRoute { Command, ExitWindowsEx };
 
 ShutdownRoute RouteFor(std::string_view winVersion);
 
+// The route to try when `route` has been refused.
+constexpr ShutdownRoute OtherRoute(ShutdownRoute route) {
+    return route == ShutdownRoute::Command ? ShutdownRoute::ExitWindowsEx : ShutdownRoute::Command;
+}
+
 inline constexpr std::string_view ShutdownCommandLine = "shutdown -s -f -t 0";
 inline constexpr int ShowMinimized = 2;
 inline constexpr std::uint32_t ShutdownAndForce = 1 | 4;

@@ -13,4 +13,7 @@ namespace form1 {
 std::string TimeLeftText(std::string_view hours, std::string_view minutes, std::string_view seconds,
                          const tk::TimeOfDay& now);
 
+// The time left in the target second.
+inline constexpr std::string_view NoTimeLeft = "00:00:00";
+
 } // namespace form1

@@ -3,20 +3,17 @@
 #include "RegFileStore.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QProcess>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/utsname.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
 
 namespace platform {
 
@@ -48,66 +45,8 @@ std::map<registry::Key, RegValues>& openKeys() {
     return keys;
 }
 
-// The program's absolute path as found through PATH, or nothing.
-std::optional<std::string> findInPath(std::string_view name) {
-    const char* path = std::getenv("PATH");
-    std::string_view dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
-    while (!dirs.empty()) {
-        const auto end = dirs.find(':');
-        const std::string_view dir = dirs.substr(0, end);
-        if (!dir.empty() && dir.front() == '/') {
-            const std::string candidate = std::string(dir) + "/" + std::string(name);
-            if (isRegularFile(candidate) && access(candidate.c_str(), X_OK) == 0) return candidate;
-        }
-        if (end == std::string_view::npos) break;
-        dirs.remove_prefix(end + 1);
-    }
-    return std::nullopt;
-}
-
-// Runs the program at arguments[0], with those arguments and no shell, in a grandchild of its
-// own session: nothing waits for it and no zombie stays behind. A pipe that the successful
-// exec closes tells whether it runs.
-bool startDetached(std::vector<std::string> arguments) {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0) return false;
-    const pid_t child = fork();
-    if (child == 0) {
-        close(report[0]);
-        const pid_t grandchild = fork();
-        if (grandchild == 0) {
-            setsid();
-            sigset_t none;
-            sigemptyset(&none);
-            sigprocmask(SIG_SETMASK, &none, nullptr);
-            execv(argv[0], argv.data());
-        }
-        // Here only when the exec or the second fork failed.
-        if (grandchild <= 0) {
-            const int error = errno;
-            [[maybe_unused]] const ssize_t written = write(report[1], &error, sizeof error);
-        }
-        _exit(0);
-    }
-    close(report[1]);
-    if (child < 0) {
-        close(report[0]);
-        return false;
-    }
-    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    int error = 0;
-    ssize_t got = 0;
-    do {
-        got = read(report[0], &error, sizeof error);
-    } while (got < 0 && errno == EINTR);
-    close(report[0]);
-    return got == 0;
+PowerOffAnswer refused(const QString& reason) {
+    return PowerOffAnswer{false, reason.toStdString()};
 }
 
 } // namespace
@@ -123,23 +62,60 @@ std::optional<VersionNumbers> SystemPlatform::versionNumbers() {
     return numbers;
 }
 
-void SystemPlatform::startShutdownCommand(std::string_view, int) {
+void SystemPlatform::startShutdownCommand(std::string_view, int, PowerOffReply reply) {
     // The system's shutdown program, by its absolute path, for an immediate power-off; it has
-    // no window to show. Like the Windows routes, a failed start goes unreported.
-    startDetached({"/sbin/shutdown", "-P", "now"});
+    // no window to show. It has taken the request when it ends with status 0. The process
+    // object goes once it has ended; one still running when the program ends is left to run.
+    static const QString program = QStringLiteral("/sbin/shutdown");
+    auto* shutdown = new QProcess;
+    shutdown->setStandardInputFile(QProcess::nullDevice());
+    shutdown->setStandardOutputFile(QProcess::nullDevice());
+    QObject::connect(
+        shutdown, &QProcess::errorOccurred, [shutdown, reply](QProcess::ProcessError error) {
+            // Every other error comes with the end of the process, which answers.
+            if (error != QProcess::FailedToStart) return;
+            reply(refused(program + " could not be started: " + shutdown->errorString()));
+            shutdown->deleteLater();
+        });
+    QObject::connect(
+        shutdown, &QProcess::finished, [shutdown, reply](int status, QProcess::ExitStatus exit) {
+            const QString said = QString::fromLocal8Bit(shutdown->readAllStandardError()).trimmed();
+            if (exit == QProcess::CrashExit)
+                reply(refused(program + " was ended by a signal"));
+            else if (status != 0)
+                reply(refused(program + " ended with exit status " + QString::number(status) +
+                              (said.isEmpty() ? QString() : ": " + said)));
+            else
+                reply(PowerOffAnswer{true, {}});
+            shutdown->deleteLater();
+        });
+    shutdown->start(program, {QStringLiteral("-P"), QStringLiteral("now")});
 }
 
-void SystemPlatform::exitWindows(std::uint32_t, std::uint32_t) {
-    // The login manager powers off, closing the session's programs. The message is sent
-    // without waiting for its answer, which could take half a minute; without a system bus
-    // nothing happens.
+void SystemPlatform::exitWindows(std::uint32_t, std::uint32_t, PowerOffReply reply) {
+    // The login manager powers off, closing the session's programs. Its answer, which may
+    // take a while, comes through the event loop.
     QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected()) return;
+    if (!bus.isConnected()) {
+        reply(refused("No system bus: " + bus.lastError().message()));
+        return;
+    }
     QDBusMessage powerOff =
         QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
                                        "org.freedesktop.login1.Manager", "PowerOff");
     powerOff << false; // not interactive: no questions asked
-    bus.send(powerOff);
+    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(powerOff));
+    QObject::connect(
+        call, &QDBusPendingCallWatcher::finished, [reply](QDBusPendingCallWatcher* answered) {
+            if (answered->isError()) {
+                const QDBusError error = answered->error();
+                reply(refused("The login manager did not power off: " + error.message() + " (" +
+                              error.name() + ")"));
+            } else {
+                reply(PowerOffAnswer{true, {}});
+            }
+            answered->deleteLater();
+        });
 }
 
 long SystemPlatform::openRegistryKey(std::uint32_t root, std::string_view subKey,
@@ -175,12 +151,14 @@ bool SystemPlatform::startProgram(std::string_view path, int) {
     // The path names the program itself; it is never handed to a shell. Its window is the
     // desktop's to show.
     if (path.empty()) return false;
-    return startDetached({std::string(path)});
+    return QProcess::startDetached(QString::fromStdString(std::string(path)), {});
 }
 
 void SystemPlatform::openInShell(std::string_view address) {
-    // The desktop's opener picks the program for the address: the web browser for a web page.
-    if (const auto opener = findInPath("xdg-open")) startDetached({*opener, std::string(address)});
+    // The desktop's opener, found through PATH, picks the program for the address: the web
+    // browser for a web page.
+    QProcess::startDetached(QStringLiteral("xdg-open"),
+                            {QString::fromStdString(std::string(address))});
 }
 
 } // namespace platform

@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -16,18 +17,51 @@ std::wstring widen(std::string_view text) {
     return std::wstring(text.begin(), text.end());
 }
 
+// The system's text for an error code, in UTF-8, with the code itself.
+std::string errorText(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = text ? std::wstring(text, length) : std::wstring();
+    LocalFree(text);
+    while (!message.empty() &&
+           (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+        message.pop_back();
+    std::string result(WideCharToMultiByte(CP_UTF8, 0, message.data(),
+                                           static_cast<int>(message.size()), nullptr, 0, nullptr,
+                                           nullptr),
+                       '\0');
+    WideCharToMultiByte(CP_UTF8, 0, message.data(), static_cast<int>(message.size()), result.data(),
+                        static_cast<int>(result.size()), nullptr, nullptr);
+    return (result.empty() ? "" : result + " ") + "(error " + std::to_string(error) + ")";
+}
+
+PowerOffAnswer refused(std::string reason) {
+    return PowerOffAnswer{false, std::move(reason)};
+}
+
 // ExitWindowsEx refuses to shut down unless the caller's token holds the shutdown privilege
-// enabled, which no process has from the start.
-void enableShutdownPrivilege() {
+// enabled, which no process has from the start. Returns why it could not be enabled, or
+// nothing. Windows 95, 98 and Me have no privileges and need none.
+std::optional<std::string> enableShutdownPrivilege() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-        return;
+        return "OpenProcessToken: " + errorText(GetLastError());
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    if (LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid))
-        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    std::optional<std::string> failure;
+    if (!LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privileges.Privileges[0].Luid))
+        failure = "LookupPrivilegeValue: " + errorText(GetLastError());
+    else if (!AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr))
+        failure = "AdjustTokenPrivileges: " + errorText(GetLastError());
+    // It succeeds also when the token does not hold the privilege at all, and says so only
+    // through the last error.
+    else if (GetLastError() == ERROR_NOT_ALL_ASSIGNED)
+        failure = "AdjustTokenPrivileges: " + errorText(ERROR_NOT_ALL_ASSIGNED);
     CloseHandle(token);
+    return failure;
 }
 
 } // namespace
@@ -48,12 +82,16 @@ std::optional<VersionNumbers> SystemPlatform::versionNumbers() {
     return VersionNumbers{info.dwMajorVersion, info.dwMinorVersion};
 }
 
-void SystemPlatform::startShutdownCommand(std::string_view commandLine, int showCommand) {
+void SystemPlatform::startShutdownCommand(std::string_view commandLine, int showCommand,
+                                          PowerOffReply reply) {
     // The system directory's own shutdown.exe, named in full: a bare "shutdown" would run any
     // shutdown.exe lying in the program's folder or the current folder first.
     wchar_t directory[MAX_PATH];
     const UINT length = GetSystemDirectoryW(directory, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
+    if (length == 0 || length >= MAX_PATH) {
+        reply(refused("GetSystemDirectory: " + errorText(GetLastError())));
+        return;
+    }
     const std::wstring application = std::wstring(directory, length) + L"\\shutdown.exe";
     std::wstring arguments = widen(commandLine);
 
@@ -62,16 +100,25 @@ void SystemPlatform::startShutdownCommand(std::string_view commandLine, int show
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showCommand);
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(application.c_str(), arguments.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+    if (!CreateProcessW(application.c_str(), arguments.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+        reply(refused("shutdown.exe could not be started: " + errorText(GetLastError())));
+        return;
     }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    reply(PowerOffAnswer{true, {}});
 }
 
-void SystemPlatform::exitWindows(std::uint32_t flags, std::uint32_t reason) {
-    enableShutdownPrivilege();
-    ExitWindowsEx(flags, reason);
+void SystemPlatform::exitWindows(std::uint32_t flags, std::uint32_t reason, PowerOffReply reply) {
+    const std::optional<std::string> privilege = enableShutdownPrivilege();
+    if (ExitWindowsEx(flags, reason)) {
+        reply(PowerOffAnswer{true, {}});
+        return;
+    }
+    std::string why = "ExitWindowsEx: " + errorText(GetLastError());
+    if (privilege) why += "; the shutdown privilege could not be enabled: " + *privilege;
+    reply(refused(std::move(why)));
 }
 
 namespace {

@@ -9,6 +9,11 @@ CHECK is one of:
                     is reached (Wine's default version). Wine then ends every process of the
                     prefix, so this runs in the prefix "poweroff" and nothing else runs there
                     meanwhile.
+  exitwindows-fallback
+                    the same under the winxp version, with no shutdown.exe in the system
+                    directory: the command route's failed start falls back to
+                    ExitWindowsEx(5, 0xFFFFFFFF). It ends the prefix winxp, so it comes last
+                    there.
   shutdown-command  the same under the winxp version starts the system directory's
                     shutdown.exe (the prefix's logging stand-in) with "-s -f -t 0", minimised
   no-time           Start with 00 00 00 warns "No shutdown time entered.", then the hours
@@ -61,13 +66,19 @@ DPI = 96
 PICTURE_BORDER = 2  # pixels of the sunken edge around a picture box's inside
 
 
-def centre(name):
-    """The control's centre in the window's client area, where a user would click it."""
+def box(name):
+    """The control's bounds in the window's client area, in pixels: x, y, width, height."""
     row = ROW[name]
     x, y, w, h = (pixels(v, DPI) for v in row.box)
     if row.container:
         cx, cy = (pixels(v, DPI) + PICTURE_BORDER for v in ROW[row.container].box[:2])
         x, y = x + cx, y + cy
+    return x, y, w, h
+
+
+def centre(name):
+    """The control's centre in the window's client area, where a user would click it."""
+    x, y, w, h = box(name)
     return f"@{x + w // 2},{y + h // 2}"
 
 
@@ -255,6 +266,23 @@ def run_exitwindows(test):
             if witness.poll() is None:
                 witness.kill()
             witness.wait()
+
+
+def run_exitwindows_fallback(test):
+    windows = test.wine.prefix_dir(test.prefix) / "drive_c" / "windows"
+    if not test.check(test.wine.state["winver"][test.prefix] == "5.1",
+                      f"prefix {test.prefix} reports Windows XP"):
+        return
+    (windows / "system32" / "shutdown.exe").unlink(missing_ok=True)
+    run_exitwindows(test)
+    # The trace names the library in capitals and doubles the backslashes of a path.
+    starts = [i for i, (name, args) in enumerate(test.relay)
+              if name.lower() == "kernel32.createprocessw" and args and
+              str(args[0]).replace("\\\\", "\\").lower() == SHUTDOWN_MODULE]
+    calls = [i for i, (name, _) in enumerate(test.relay) if name == "user32.ExitWindowsEx"]
+    test.check(starts and calls and starts[0] < calls[0],
+               f"the start of {SHUTDOWN_MODULE} was tried first (traced at {starts}, "
+               f"ExitWindowsEx at {calls})")
 
 
 def watch_power_off(test, program, host_witness, other, wine_witness):
@@ -473,6 +501,7 @@ def run_tab_order(test):
 CHECKS = {
     "tab-order": run_tab_order,
     "exitwindows": run_exitwindows,
+    "exitwindows-fallback": run_exitwindows_fallback,
     "shutdown-command": run_shutdown_command,
     "no-time": run_no_time,
     "invalid-minutes": run_invalid_minutes,

@@ -43,7 +43,7 @@ SETTINGS_REG = r"""REGEDIT4
 
 # The calls a run with WINEDEBUG=+relay traces (RELAY_DEBUG): the power-off call, the
 # message box calls and the shell's opening of an address, with their arguments, on stderr.
-RELAY_CALLS = ["user32.ExitWindowsEx", "shell32.ShellExecuteA"] + [
+RELAY_CALLS = ["user32.ExitWindowsEx", "shell32.ShellExecuteA", "kernel32.CreateProcessW"] + [
     f"user32.MessageBox{kind}{charset}"
     for kind in ("", "Ex", "Indirect", "Timeout") for charset in "AW"
 ]
@@ -139,9 +139,12 @@ def start_xvfb(log_path):
     process and the display name, such as ":3"."""
     read_end, write_end = os.pipe()
     with open(log_path, "wb") as log:
+        # -noreset: an X server resets when its last client leaves, and turns away whoever
+        # connects meanwhile; a client that only looks whether the server is there would
+        # make the next one fail.
         proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-             "-nolisten", "tcp", "-dpi", "96"],
+             "-nolisten", "tcp", "-dpi", "96", "-noreset"],
             pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
             start_new_session=True)
     os.close(write_end)

@@ -5,8 +5,12 @@
 #include "toolkit/Program.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -42,6 +46,38 @@ protected:
         timer.setEnabled(false);
         timer.onTick();
     }
+    void tickAt(tk::TimeOfDay now, std::int64_t monotonic) {
+        clock.now = now;
+        clock.monotonic = monotonic;
+        tick();
+    }
+    // A window on `routes` for the version, counting down to 10:30:00.
+    void countTo1030(platform::RecordingPlatform& routes, platform::VersionNumbers version) {
+        routes.version = version;
+        form = std::make_unique<Form1>(clock, routes);
+        setFields("10", "30", "00");
+        form->Command1(0).onClick();
+    }
+};
+
+// Closes every message box a moment after it opens, noting each, for as long as it lives.
+class BoxCloser {
+public:
+    std::vector<BoxSeen> seen;
+
+    BoxCloser() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                seen.push_back(
+                    {box->text(), box->windowTitle(), box->icon() == QMessageBox::Warning});
+                box->accept();
+            }
+        });
+        timer_.start(100);
+    }
+
+private:
+    QTimer timer_;
 };
 
 TEST_F(Countdown, StartRefusesTheAllZeroTime) {
@@ -182,15 +218,95 @@ TEST_F(Countdown, WindowsXpTakesTheCommandRoute) {
 TEST_F(Countdown, AClockMovedPastTheTargetSkipsItUntilTheNextDay) {
     setFields("10", "30", "00");
     click("Command1(0)");
-    clock.now = {10, 29, 58};
-    tick();
-    clock.now = {10, 31, 0};
-    tick();
-    EXPECT_EQ(form->lblCountDown().caption(), "23:59:00");
+    tickAt({10, 29, 58}, 0);
+    tickAt({10, 30, 3}, 250); // set five seconds forward
+    EXPECT_EQ(form->lblCountDown().caption(), "23:59:57");
     EXPECT_EQ(system.powerOffRequests(), 0u);
-    clock.now = {10, 30, 0}; // the next day
-    tick();
+    tickAt({10, 30, 0}, 86'400'000); // the next day
     EXPECT_EQ(system.powerOffRequests(), 1u);
+}
+
+TEST_F(Countdown, ATickHeldUpAcrossTheTargetAsksAtOnceUnlessItCameOverAMinuteLate) {
+    setFields("10", "30", "00");
+    click("Command1(0)");
+    tickAt({10, 29, 58}, 0);
+    tickAt({10, 30, 2}, 4000);
+    EXPECT_EQ(form->lblCountDown().caption(), "23:59:58");
+    EXPECT_EQ(system.exitWindowsCalls.size(), 1u);
+    tickAt({10, 30, 2}, 4250);
+    EXPECT_EQ(system.exitWindowsCalls.size(), 1u);
+
+    tickAt({10, 29, 30}, 86'370'000); // the next day
+    tickAt({10, 30, 31}, 86'431'000);
+    EXPECT_EQ(system.exitWindowsCalls.size(), 1u);
+}
+
+TEST_F(Countdown, AStopWaitingWhenTheTargetIsReachedPreventsTheRequest) {
+    setFields("10", "30", "00");
+    click("Command1(0)");
+    clock.now = {10, 30, 0};
+    QMetaObject::invokeMethod(control("Command1(1)"), "click", Qt::QueuedConnection);
+    tick();
+    EXPECT_FALSE(form->CountingDown);
+    EXPECT_EQ(system.powerOffRequests(), 0u);
+}
+
+TEST_F(Countdown, ARefusedRouteGivesWayToTheOtherOnce) {
+    for (const auto version : {platform::VersionNumbers{6, 1}, platform::VersionNumbers{5, 1}}) {
+        platform::RecordingPlatform routes;
+        const bool commandFirst = version.major == 5;
+        (commandFirst ? routes.shutdownCommandRefusal : routes.exitWindowsRefusal) = "refused";
+        BoxCloser boxes;
+        countTo1030(routes, version);
+        clock.now = {10, 30, 0};
+        for (int i = 0; i < 4; ++i)
+            tick();
+        const std::size_t commands = routes.shutdownCommands.size();
+        const std::size_t calls = routes.exitWindowsCalls.size();
+        // Every tick of the second asks again, by the route that took the request.
+        EXPECT_EQ(commandFirst ? commands : calls, 1u) << version.major;
+        EXPECT_EQ(commandFirst ? calls : commands, 4u) << version.major;
+        EXPECT_TRUE(boxes.seen.empty());
+        EXPECT_TRUE(form->CountingDown);
+        form.reset();
+    }
+}
+
+TEST_F(Countdown, BothRoutesRefusedTellTheUserOnceAndEndTheCountdown) {
+    BoxCloser boxes;
+    countTo1030(system, {6, 1});
+    clock.now = {10, 30, 0};
+    tick(); // taken on the first day
+    clock.now = {10, 30, 1};
+    tick();
+
+    system.exitWindowsRefusal = "ExitWindowsEx: privilege not held (error 1314)";
+    system.shutdownCommandRefusal = "shutdown.exe could not be started: not found (error 2)";
+    clock.now = {10, 30, 0};
+    // The rest of the target second ticks while the box is open.
+    QObject scope;
+    QTimer::singleShot(30, &scope, [this] {
+        tick();
+        tick();
+    });
+    tick();
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].text, "The computer could not be switched off.\n\n"
+                                  "ExitWindowsEx: privilege not held (error 1314)\n"
+                                  "shutdown.exe could not be started: not found (error 2)");
+    EXPECT_EQ(boxes.seen[0].title, "Nodrell");
+    EXPECT_TRUE(boxes.seen[0].warning);
+    EXPECT_EQ(system.exitWindowsCalls.size(), 2u);
+    EXPECT_EQ(system.shutdownCommands.size(), 1u);
+
+    EXPECT_FALSE(form->CountingDown);
+    EXPECT_EQ(form->Command1(0).caption(), "Start Countdown");
+    EXPECT_TRUE(form->Command1(0).enabled());
+    EXPECT_FALSE(form->Command1(1).enabled());
+    EXPECT_TRUE(form->txtTime(0).enabled());
+    EXPECT_EQ(form->lblCountDown().backColor(), tk::ButtonFace);
+    tick();
+    EXPECT_EQ(system.powerOffRequests(), 3u);
 }
 
 TEST_F(Countdown, AMessageBoxOpenAtTheTargetStillLetsThePowerOffHappen) {

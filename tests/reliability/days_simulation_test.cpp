@@ -56,18 +56,23 @@ protected:
 
     // The clock running normally from `from` to just before `to` (both within one day): a
     // tick every 250 ms around the target, sparse ticks elsewhere that never step over it.
+    // The monotonic clock runs alike, and a quarter second passes as the clock is set to
+    // `from`.
     void run(long long from, long long to) {
         const long long near = target * Second - 3 * Second;
         const long long past = target * Second + 3 * Second;
         long long ms = from;
+        clock.monotonic += 250;
         while (ms < to) {
             tickAt(ms);
+            const long long last = ms;
             if (ms >= near && ms < past) {
                 ms += 250;
             } else {
                 const long long next = ms + 1 + random.below(1800 * 1000);
                 ms = ms < near && next > near ? near : next;
             }
+            clock.monotonic += ms - last;
         }
     }
 };

@@ -1,4 +1,5 @@
 #include "forms/Form1/FieldText.h"
+#include "forms/Form1/LateTick.h"
 #include "forms/Form1/TimeLeft.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +37,30 @@ TEST(TimeLeft, OutOfRangeAndOddFieldsStillGiveAWellFormedTime) {
             << text;
     const std::string huge(400, '9');
     EXPECT_TRUE(std::regex_match(TimeLeftText(huge, huge, huge, {1, 2, 3}), wellFormed));
+}
+
+TEST(LateTick, TheTargetPassedBetweenTwoTicksOfAClockThatRanOn) {
+    const auto passed = [](const char* target, tk::TimeOfDay last, tk::TimeOfDay now,
+                           std::int64_t elapsed) {
+        const std::string text(target);
+        return form1::TargetPassedUnseen(text.substr(0, 2), text.substr(3, 2), text.substr(6, 2),
+                                         {last, 1'000'000}, {now, 1'000'000 + elapsed});
+    };
+    EXPECT_TRUE(passed("00:00:01", {23, 59, 58}, {0, 0, 3}, 5000)); // across midnight
+    // Neither tick's own second: the tick that reads it asks by itself.
+    EXPECT_FALSE(passed("10:30:00", {10, 29, 58}, {10, 30, 0}, 2000));
+    EXPECT_FALSE(passed("10:30:00", {10, 30, 0}, {10, 30, 2}, 2000));
+    // Seconds to the second against milliseconds: up to a second apart.
+    EXPECT_TRUE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 3000));
+    EXPECT_FALSE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 2999));
+    EXPECT_TRUE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 5000));
+    EXPECT_FALSE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 5001));
+    // A minute late at most.
+    EXPECT_TRUE(passed("10:30:00", {10, 29, 30}, {10, 30, 30}, 60000));
+    EXPECT_FALSE(passed("10:30:00", {10, 29, 30}, {10, 30, 31}, 61000));
+    // The second whose time left would have read 00:00:00, also for odd fields.
+    EXPECT_TRUE(passed("10:75:00", {10, 14, 58}, {10, 15, 2}, 4000));
+    EXPECT_FALSE(passed("10:75:00", {11, 14, 58}, {11, 15, 2}, 4000));
 }
 
 TEST(NumberOf, ReadsTheLeadingNumber) {
