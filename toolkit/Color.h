@@ -9,8 +9,10 @@ namespace tk {
 using Color = std::uint32_t;
 
 constexpr Color SystemColorFlag = 0x80000000u;
+constexpr Color WindowText = 0x80000008u;
 constexpr Color ButtonFace = 0x8000000Fu;
 constexpr Color Shadow3D = 0x80000010u;
+constexpr Color ButtonText = 0x80000012u;
 
 constexpr bool isSystemColor(Color c) {
     return (c & SystemColorFlag) != 0;

@@ -1,12 +1,21 @@
 #pragma once
 
 #include "Color.h"
+#include "Layout.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace tk {
+
+class NativeButton;
+class NativeControl;
+class NativeLabel;
+class NativeTextBox;
+class NativeTimer;
+class Window;
 
 // Shift state of key and mouse events: the sum of the keys held.
 constexpr int ShiftMask = 1;
@@ -20,57 +29,111 @@ constexpr int LeftButton = 1;
 constexpr int RightButton = 2;
 constexpr int MiddleButton = 4;
 
-// What every control that is a window of its own can do. Texts are UTF-8; selection
+// A control of a window, made from its row of the layout table. It keeps the state code sets
+// and the rules that hold on every window system; its native half (Native.h) shows it and
+// reports the user's input through the report functions. Texts are UTF-8; selection
 // positions and lengths count characters.
 class Control {
 public:
-    virtual ~Control() = default;
-    virtual void setEnabled(bool enabled) = 0;
-    virtual bool enabled() const = 0;
-    virtual void setVisible(bool visible) = 0;
-    virtual bool visible() const = 0;
+    Control(Window& window, const ControlSpec& row);
+    virtual ~Control();
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    // A control that is disabled or hidden keeps no focus: the focus stays with the window
+    // rather than moving on to another control.
+    void setEnabled(bool enabled);
+    bool enabled() const { return enabled_; }
+    void setVisible(bool visible);
+    bool visible() const { return visible_; }
+
+    const ControlSpec& row() const { return row_; }
+    // Whether the focus may come here: a text box or button, enabled and visible.
+    bool takesFocus() const;
+    NativeControl& native() const { return *native_; }
+
+protected:
+    // For the controls that take the focus: nothing happens where it may not come.
+    void setFocus();
+    bool hasFocus() const;
+
+    Window& window_;
+
+private:
+    friend class Window;
+    const ControlSpec row_;
+    std::unique_ptr<NativeControl> native_;
+    bool enabled_;
+    bool visible_ = true;
 };
 
-class Label : public Control {
+class Label final : public Control {
 public:
-    virtual void setCaption(std::string_view caption) = 0;
-    virtual std::string caption() const = 0;
-    virtual void setBackColor(Color color) = 0;
-    virtual Color backColor() const = 0;
-    virtual void setForeColor(Color color) = 0;
-    virtual Color foreColor() const = 0;
+    Label(Window& window, const ControlSpec& row);
+
+    // A write that changes nothing draws nothing.
+    void setCaption(std::string_view caption);
+    std::string caption() const { return caption_; }
+    void setBackColor(Color color);
+    Color backColor() const { return backColor_; }
+    void setForeColor(Color color);
+    Color foreColor() const { return foreColor_; }
 
     std::function<void()> onClick;
+
+    void reportClick();
+
+private:
+    NativeLabel& nativeLabel() const;
+
+    std::string caption_;
+    Color foreColor_;
+    Color backColor_;
 };
 
 // Writing the text from code runs onChange exactly once before the write returns, also when
 // the text is unchanged; moving the focus here runs onGotFocus before setFocus returns.
-class TextBox : public Control {
+class TextBox final : public Control {
 public:
-    virtual void setText(std::string_view text) = 0;
-    virtual std::string text() const = 0;
-    virtual void setSelStart(int start) = 0;
-    virtual int selStart() const = 0;
-    virtual void setSelLength(int length) = 0;
-    virtual int selLength() const = 0;
-    virtual void setFocus() = 0;
-    virtual bool hasFocus() const = 0;
-    virtual int maxLength() const = 0;
-    virtual std::string toolTip() const = 0;
+    using Control::Control;
+
+    void setText(std::string_view text);
+    std::string text() const;
+    void setSelStart(int start);
+    int selStart() const;
+    void setSelLength(int length);
+    int selLength() const;
+    using Control::hasFocus;
+    using Control::setFocus;
+    int maxLength() const { return row().maxLength; }
+    std::string toolTip() const { return std::string(row().toolTip); }
 
     std::function<void()> onChange;
     std::function<void()> onGotFocus;
     std::function<void(int& keyAscii)> onKeyPress; // set keyAscii to 0 to discard the character
     std::function<void(int keyCode, int shift)> onKeyUp;
     std::function<void(int button, int shift, int x, int y)> onMouseUp;
+
+    // The user changed the text; the focus came here; a key typed a character (the code may
+    // be replaced, 0 discards it); a key or mouse button went up.
+    void reportChange();
+    void reportGotFocus();
+    void reportKeyPress(int& keyAscii);
+    void reportKeyUp(int keyCode, int shift);
+    void reportMouseUp(int button, int shift, int x, int y);
+
+private:
+    NativeTextBox& nativeBox() const;
 };
 
-class Button : public Control {
+class Button final : public Control {
 public:
-    virtual void setCaption(std::string_view caption) = 0;
-    virtual std::string caption() const = 0;
-    virtual void setFocus() = 0;
-    virtual bool hasFocus() const = 0;
+    Button(Window& window, const ControlSpec& row);
+
+    void setCaption(std::string_view caption);
+    std::string caption() const { return caption_; }
+    using Control::hasFocus;
+    using Control::setFocus;
 
     // A standard push button keeps its background colour without drawing it.
     void setBackColor(Color color) { backColor_ = color; }
@@ -78,19 +141,49 @@ public:
 
     std::function<void()> onClick;
 
+    void reportClick();
+
 private:
+    NativeButton& nativeButton() const;
+
+    std::string caption_;
     Color backColor_ = ButtonFace;
 };
 
+// Ticks while enabled with an interval above 0 and while its window is open, on the clock's
+// multiples of the interval.
 class Timer {
 public:
-    virtual ~Timer() = default;
-    virtual void setInterval(int milliseconds) = 0;
-    virtual int interval() const = 0;
-    virtual void setEnabled(bool enabled) = 0;
-    virtual bool enabled() const = 0;
+    explicit Timer(const ControlSpec& row);
+    ~Timer();
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
+
+    void setInterval(int milliseconds);
+    int interval() const { return interval_; }
+    void setEnabled(bool enabled);
+    bool enabled() const { return enabled_; }
+
+    const ControlSpec& row() const { return row_; }
 
     std::function<void()> onTick;
+
+    // A tick that comes after the timer stopped is dropped; the next one is asked for before
+    // the handler runs, since a message box it opens waits for a while.
+    void reportTick();
+
+private:
+    friend class Window;
+    bool running() const;
+    void update();
+    // A closed window's timers stop; they go on when it is shown again.
+    void setWindowOpen(bool open);
+
+    const ControlSpec row_;
+    std::unique_ptr<NativeTimer> native_;
+    int interval_;
+    bool enabled_;
+    bool windowOpen_ = true;
 };
 
 } // namespace tk

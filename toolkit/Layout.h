@@ -24,13 +24,14 @@ enum class WindowBorder { FixedSingle, FixedDialog };
 inline constexpr std::string_view ProgramIcon = "Program";
 
 // One control of a window's layout. Rows are listed from front to back: where two controls
-// overlap, the earlier row lies in front. Controls that take the focus are listed in their
-// tab order, which both back ends follow.
+// overlap, the earlier row lies in front. The text boxes and buttons take the focus in the
+// order of their tabIndex.
 struct ControlSpec {
     Kind kind;
     std::string_view name;
     int index = -1;               // member index within a control array, -1 for none
-    std::string_view container{}; // name of the holding picture box; empty for the window
+    std::string_view container{}; // name of the holding picture box, anywhere in the table;
+                                  // empty for the window
     std::string_view caption{};   // caption of a label or button, text of a text box
     int left = 0, top = 0, width = 0, height = 0; // twips; a line's x1, y1, x2, y2
     std::optional<Font> font{};                   // the window's font when absent

@@ -26,7 +26,8 @@ std::optional<std::string> missingDisplay();
 // Registers the common controls so that the visual styles of the desktop theme apply.
 void initCommonControls();
 
-// A modal message box with one OK button; timer ticks go on while it is open.
+// A modal message box with one OK button; timer ticks go on while it is open. Afterwards the
+// window that was active before is active again.
 void msgBox(std::string_view text, std::string_view title, MsgIcon icon);
 
 // Dispatches the events that are waiting, then returns.

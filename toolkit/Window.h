@@ -2,32 +2,79 @@
 
 #include "Controls.h"
 #include "Layout.h"
+#include "Program.h"
 
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tk {
 
+class NativeWindow;
+
+enum class DialogKey { Enter, Escape };
+
 // A top-level window built from its layout table. Creating it creates every control, not
-// yet shown; the form's load handling runs between creation and the first show.
+// yet shown; the form's load handling runs between creation and the first show. It keeps
+// the forms rules that hold on every window system: look-up, the order in which controls are
+// made, the tab order, the default and cancel buttons and where the focus goes after a modal
+// window. Its native half (Native.h) shows it.
 class Window {
 public:
-    virtual ~Window() = default;
+    Window(const WindowSpec& window, std::span<const ControlSpec> controls);
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
 
-    virtual void show() = 0;      // modeless
-    virtual void showModal() = 0; // returns once the window is unloaded
-    virtual void unload() = 0;    // closes the window; a modal show then returns
+    void show();      // modeless
+    void showModal(); // returns once the window is unloaded, or destroyed
+    void unload();    // closes the window; a modal show then returns
 
-    virtual void setCaption(std::string_view caption) = 0;
-    virtual std::string caption() const = 0;
+    void setCaption(std::string_view caption);
+    std::string caption() const { return caption_; }
 
-    // Look-ups by name and control-array index; an unknown name is a programming error.
-    virtual Label& label(std::string_view name, int index = -1) = 0;
-    virtual TextBox& textBox(std::string_view name, int index = -1) = 0;
-    virtual Button& button(std::string_view name, int index = -1) = 0;
-    virtual Timer& timer(std::string_view name) = 0;
+    // Look-ups by name and control-array index; an unknown name is a programming error
+    // (std::invalid_argument).
+    Label& label(std::string_view name, int index = -1);
+    TextBox& textBox(std::string_view name, int index = -1);
+    Button& button(std::string_view name, int index = -1);
+    Timer& timer(std::string_view name);
+
+    // For the back ends: the keyboard interface and the window's closing.
+    // The button the key presses here: Enter the button with the focus, else the enabled and
+    // visible default button; Escape the enabled and visible cancel button. Null when there
+    // is none, and the key goes to the control with the focus.
+    Button* dialogButton(DialogKey key) const;
+    bool pressDialogButton(DialogKey key);
+    // Tab and Shift+Tab: the focus goes to the next control in the tab order that can take
+    // it, round from the last to the first; a text box it comes to has its text selected.
+    void tab(bool forward);
+    // The window was closed, from code or from its title bar.
+    void closed();
+
+    // Takes the focus from the control before it is disabled or hidden.
+    void focusAwayFrom(const Control& control);
+
+private:
+    friend void msgBox(std::string_view, std::string_view, MsgIcon);
+
+    void build(std::span<const ControlSpec> rows);
+    void create(const ControlSpec& row, int index);
+    Control& control(Kind kind, std::string_view name, int index) const;
+    void setTimersOpen(bool open);
+    // The program's active window, and the way back to it once a modal window or box is gone.
+    static Window* active();
+    static void returnTo(Window* owner);
+
+    std::string name_;
+    std::string caption_;
+    std::unique_ptr<NativeWindow> native_;
+    // Declared after the native window, so that they let go of it before it goes.
+    std::vector<std::unique_ptr<Control>> controls_;
+    std::vector<std::unique_ptr<Timer>> timers_;
+    std::vector<Control*> tabOrder_;
 };
 
 std::unique_ptr<Window> createWindow(const WindowSpec& window,

@@ -5,8 +5,8 @@
 #include "TimeLeft.h"
 #include "TimeText.h"
 #include "VersionLine.h"
-#include "app/Project.h"
 #include "forms/frmAbout/frmAbout.h"
+#include "forms/shared/Version.h"
 #include "platform/DetectWinVersion.h"
 #include "toolkit/Program.h"
 

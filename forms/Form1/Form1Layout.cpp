@@ -1,5 +1,7 @@
 #include "Form1Layout.h"
 
+#include "forms/shared/Version.h"
+
 #include <array>
 
 namespace form1 {
@@ -224,7 +226,7 @@ const std::array Layout{
 
 const tk::WindowSpec Window{
     .name = "Form1",
-    .caption = "Nodrell v1.3 - Copyright (c) 2026 Ilse Marwood",
+    .caption = NODRELL_TITLE " v" NODRELL_VERSION_SHORT " - " NODRELL_COPYRIGHT " " NODRELL_AUTHOR,
     .clientWidth = 4755,
     .clientHeight = 3570,
     .border = tk::WindowBorder::FixedSingle,

@@ -1,8 +1,8 @@
 #include "frmAbout.h"
 
 #include "SysInfoLauncher.h"
-#include "app/Project.h"
-#include "forms/Form1/VersionLine.h"
+#include "forms/shared/Version.h"
+#include "forms/shared/VersionNumber.h"
 #include "frmAboutLayout.h"
 #include "toolkit/Program.h"
 
@@ -23,7 +23,7 @@ void frmAbout::Show() {
 void frmAbout::Form_Load() {
     window_->setCaption("About " + std::string(project::Title));
     lblVersion().setCaption(
-        "Version " + form1::VersionNumber(project::Major, project::Minor, project::Revision));
+        "Version " + project::VersionNumber(project::Major, project::Minor, project::Revision));
     lblTitle().setCaption(project::Title);
     lblTitle2().setCaption(lblTitle().caption());
 }

@@ -1,5 +1,7 @@
 #include "frmAboutLayout.h"
 
+#include "forms/shared/Version.h"
+
 #include <array>
 
 namespace about {
@@ -67,7 +69,7 @@ const std::array Layout{
                 .cursor = "LinkCursor"},
     ControlSpec{.kind = Kind::Label,
                 .name = "Label1",
-                .caption = "Copyright (c) 2026\nIlse Marwood",
+                .caption = NODRELL_COPYRIGHT "\n" NODRELL_AUTHOR,
                 .left = 2880,
                 .top = 780,
                 .width = 2115,

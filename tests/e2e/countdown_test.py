@@ -23,6 +23,9 @@ CHECK is one of:
   stop              Stop after Start gives the fields and "Start Countdown" back
   close             Close ends the program at once while it counts down, asking for no
                     power-off
+  tab-order         Tab walks Close, About, Start and the fields from seconds to hours,
+                    round from the last to the first, passing over the disabled Stop and the
+                    labels; a field it comes to has its two digits selected
 
 Every run traces the program's ExitWindowsEx and message box calls (Wine's relay trace) and
 has the stand-in shutdown.exe log to a file of its own. Nothing here can power off the host:
@@ -81,6 +84,7 @@ def centre(name):
 
 HOURS, MINUTES, SECONDS = (centre(f"txtTime({i})") for i in range(3))
 START, STOP, CLOSE = centre("Command1(0)"), centre("Command1(1)"), centre("Command2")
+ABOUT = centre("Command3")
 
 class Test:
     def __init__(self, args):
@@ -477,7 +481,25 @@ def run_close(test):
     test.check_no_power_off()
 
 
+def run_tab_order(test):
+    # The window opens with the focus on the hours, the last place in the tab order.
+    order = [CLOSE, ABOUT, START, SECONDS, MINUTES, HOURS, CLOSE]
+    steps = [step for control in order for step in
+             (["key", CAPTION, "tab"], ["focus", CAPTION, control, "2000"])]
+    if not test.drive([["focus", CAPTION, HOURS, "3000"], *steps[:8], ["dump", CAPTION],
+                       *steps[8:], ["stop", "5000"]], relay=False):
+        return
+    reached = [(f["controlText"], f["on"]) for f in test.all("focus")]
+    test.check(len(reached) == len(order) + 1 and all(on for _, on in reached),
+               f"Tab took the focus from the hours round the tab order: {reached}")
+    seconds = test.controls(test.dumps()[0]).get("txtTime(2)")
+    if seconds:
+        test.check(seconds.get("sel") == [0, 2],
+                   f"the seconds have their digits selected: {seconds.get('sel')}")
+
+
 CHECKS = {
+    "tab-order": run_tab_order,
     "exitwindows": run_exitwindows,
     "exitwindows-fallback": run_exitwindows_fallback,
     "shutdown-command": run_shutdown_command,

@@ -40,6 +40,8 @@ from form1_test import CAPTION_PREFIX, Failures  # noqa: E402
 from wineprefix import start_xvfb  # noqa: E402
 
 SHUTDOWN = "/sbin/shutdown"
+HOST_BUS_FOLDER = "/run/dbus"
+HOST_BUS_SOCKET = "/run/dbus/system_bus_socket"
 X_SOCKETS = "/tmp/.X11-unix"
 LOGIN1 = "org.freedesktop.login1"
 # The target lies this many seconds after the moment it is typed.
@@ -117,6 +119,18 @@ def put_shutdown_standin(standin):
     if target in mount_points(f"/proc/{parent}/mountinfo"):
         raise Refusal(f"the mount on {target} shows outside the namespace")
     print(f"{SHUTDOWN} ({target}) is the stand-in {standin}, in this namespace alone")
+
+
+def hide_host_bus():
+    """Covers the folder of the host's system bus socket with an empty one, in this namespace
+    alone, and proves the socket gone: whatever bus address a program here takes, it cannot
+    reach the host's bus and its real login manager."""
+    if os.path.isdir(HOST_BUS_FOLDER):
+        subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=0755", "tmpfs", HOST_BUS_FOLDER],
+                       check=True)
+    if os.path.exists(HOST_BUS_SOCKET):
+        raise Refusal(f"the host's system bus {HOST_BUS_SOCKET} is still reachable")
+    print(f"the host's system bus {HOST_BUS_SOCKET} is out of reach")
 
 
 def bus_call(address, method, *args):
@@ -347,6 +361,7 @@ class Sandbox:
 
     def run(self):
         enter_own_namespaces()
+        hide_host_bus()
         put_shutdown_standin(self.args.shutdown)
         address = self.start_bus()
         xvfb, self.display = start_xvfb(self.work / "xvfb.log")

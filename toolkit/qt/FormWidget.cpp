@@ -1,30 +1,30 @@
 #include "FormWidget.h"
 
-#include "QtControl.h"
-
 #include <QCloseEvent>
 #include <QKeyEvent>
 
+#include <optional>
+
 namespace tk::qt {
 
-QPushButton* FormWidget::buttonFor(int key) const {
-    QPushButton* button = nullptr;
-    if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        button = default_.data();
-    else if (key == Qt::Key_Escape)
-        button = cancel_.data();
-    if (button == nullptr || !button->isEnabled() || !button->isVisible()) return nullptr;
-    return button;
+namespace {
+
+std::optional<DialogKey> dialogKey(int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) return DialogKey::Enter;
+    if (key == Qt::Key_Escape) return DialogKey::Escape;
+    return std::nullopt;
 }
 
+} // namespace
+
 bool FormWidget::takesDialogKey(int key) const {
-    return buttonFor(key) != nullptr;
+    const auto dialog = dialogKey(key);
+    return dialog && window_.dialogButton(*dialog) != nullptr;
 }
 
 void FormWidget::keyPressEvent(QKeyEvent* event) {
-    if (QPushButton* button = buttonFor(event->key()); button != nullptr) {
+    if (const auto dialog = dialogKey(event->key()); dialog && window_.pressDialogButton(*dialog)) {
         event->accept();
-        button->click();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -32,7 +32,12 @@ void FormWidget::keyPressEvent(QKeyEvent* event) {
 
 void FormWidget::closeEvent(QCloseEvent* event) {
     event->accept();
-    fire(onClosed);
+    if (onClosed) onClosed();
+}
+
+bool FormWidget::focusNextPrevChild(bool next) {
+    window_.tab(next);
+    return true;
 }
 
 } // namespace tk::qt

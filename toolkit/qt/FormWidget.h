@@ -1,24 +1,21 @@
 #pragma once
 
-#include <QPointer>
-#include <QPushButton>
+#include "toolkit/Window.h"
+
 #include <QWidget>
 
 #include <functional>
 
 namespace tk::qt {
 
-// The top-level widget of a window: presses its default and cancel buttons and reports
-// its closing.
+// The top-level widget of a window: hands Tab, Enter and Escape to the window's keyboard
+// interface and reports its closing.
 class FormWidget final : public QWidget {
 public:
-    FormWidget() = default;
+    explicit FormWidget(Window& window) : window_(window) {}
 
-    void setDefaultButton(QPushButton* button) { default_ = button; }
-    void setCancelButton(QPushButton* button) { cancel_ = button; }
-
-    // Whether the key presses one of the window's buttons (Enter the default button, Escape
-    // the cancel button) rather than reaching the control with the focus.
+    // Whether the key presses one of the window's buttons rather than reaching the control
+    // with the focus.
     bool takesDialogKey(int key) const;
 
     std::function<void()> onClosed;
@@ -26,12 +23,10 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
-    QPushButton* buttonFor(int key) const;
-
-    QPointer<QPushButton> default_;
-    QPointer<QPushButton> cancel_;
+    Window& window_;
 };
 
 } // namespace tk::qt

@@ -3,33 +3,27 @@
 #include "QtConvert.h"
 
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
 
 namespace tk::qt {
 
-void ButtonWidget::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        (event->modifiers() & ~Qt::KeypadModifier) == 0) {
-        event->accept();
-        click();
-        return;
-    }
-    QPushButton::keyPressEvent(event);
-}
-
-QtButton::QtButton(ButtonWidget* widget, const ControlSpec& row) : WidgetControl(widget) {
+QtButton::QtButton(QPushButton* widget, Button& button) : WidgetControl(widget) {
     widget->setFocusPolicy(Qt::StrongFocus);
     widget->setAutoDefault(false);
-    widget->setDefault(row.isDefault);
-    QObject::connect(widget, &QPushButton::clicked, widget, [this] { fire(onClick); });
-    setCaption(row.caption);
+    widget->setDefault(button.row().isDefault);
+    widget->setEnabled(button.row().enabled);
+    clicked_ = QObject::connect(widget, &QPushButton::clicked, widget,
+                                [&button] { button.reportClick(); });
+    setCaption(button.caption());
+}
+
+QtButton::~QtButton() {
+    QObject::disconnect(clicked_);
 }
 
 void QtButton::setCaption(std::string_view caption) {
-    caption_ = caption;
-    ButtonWidget* w = widget();
+    QPushButton* w = typed();
     if (w == nullptr) return;
     QStyleOptionButton option;
     option.initFrom(w);
@@ -38,13 +32,8 @@ void QtButton::setCaption(std::string_view caption) {
     w->setText(wrapButtonCaption(toQString(caption), w->fontMetrics(), w->width() - margin));
 }
 
-void QtButton::setFocus() {
-    if (ButtonWidget* w = widget()) w->setFocus(Qt::OtherFocusReason);
-}
-
-bool QtButton::hasFocus() const {
-    const ButtonWidget* w = widget();
-    return w != nullptr && w->hasFocus();
+void QtButton::click() {
+    if (QPushButton* w = typed()) w->click();
 }
 
 QString wrapButtonCaption(const QString& caption, const QFontMetrics& metrics, int width) {

@@ -3,35 +3,24 @@
 #include "QtControl.h"
 
 #include "toolkit/Controls.h"
-#include "toolkit/Layout.h"
+#include "toolkit/Native.h"
 
 #include <QPushButton>
 
 namespace tk::qt {
 
-// A push button that Enter presses while it has the focus, as on Windows.
-class ButtonWidget final : public QPushButton {
+class QtButton final : public WidgetControl<NativeButton, QPushButton> {
 public:
-    explicit ButtonWidget(QWidget* parent) : QPushButton(parent) {}
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-};
-
-class QtButton final : public WidgetControl<Button, ButtonWidget> {
-public:
-    // Takes the row's caption; the widget's place and font are already set.
-    QtButton(ButtonWidget* widget, const ControlSpec& row);
-    QtButton(const QtButton&) = delete;
-    QtButton& operator=(const QtButton&) = delete;
+    // Shows the button's caption and reports its clicks; the widget's place and font are
+    // already set.
+    QtButton(QPushButton* widget, Button& button);
+    ~QtButton() override;
 
     void setCaption(std::string_view caption) override;
-    std::string caption() const override { return caption_; }
-    void setFocus() override;
-    bool hasFocus() const override;
+    void click() override;
 
 private:
-    std::string caption_;
+    QMetaObject::Connection clicked_;
 };
 
 // The caption broken at blanks into the lines that fit the button's width, as a multi-line

@@ -3,50 +3,52 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <utility>
-
 namespace tk::qt {
 
-// Runs a handler from a copy, so that a handler which replaces itself is not destroyed
-// while it runs.
-template <class Handler, class... Args> void fire(const Handler& handler, Args&&... args) {
-    if (!handler) return;
-    const Handler copy = handler;
-    copy(std::forward<Args>(args)...);
-}
-
-// Enabled and visible state of a control that is a widget of its own. The flags are the
-// control's own, as set from code: a control inside a hidden window stays visible.
-// The widget may be gone once its window is destroyed; the control then keeps its state.
-template <class Interface, class Widget> class WidgetControl : public Interface {
+// What every native control of this back end is: a widget of its own. The widget belongs to
+// the window and may be gone once the window is destroyed; the control then does nothing.
+class QtWidget {
 public:
-    explicit WidgetControl(Widget* widget) : widget_(widget) {}
+    explicit QtWidget(QWidget* widget) : widget_(widget) {}
+    virtual ~QtWidget() = default;
+    QtWidget(const QtWidget&) = delete;
+    QtWidget& operator=(const QtWidget&) = delete;
 
-    void setEnabled(bool enabled) override {
-        enabled_ = enabled;
-        if (widget_ == nullptr) return;
-        // Qt hands the focus on to the next control, running its focus handling in the
-        // middle of this call; the focus stays nowhere instead.
-        if (!enabled && widget_->hasFocus()) widget_->clearFocus();
-        widget_->setEnabled(enabled);
-    }
-    bool enabled() const override { return enabled_; }
-
-    void setVisible(bool visible) override {
-        visible_ = visible;
-        if (widget_ == nullptr) return;
-        if (!visible && widget_->hasFocus()) widget_->clearFocus();
-        widget_->setVisible(visible);
-    }
-    bool visible() const override { return visible_; }
-
-protected:
-    Widget* widget() const { return widget_.data(); }
+    QWidget* widget() const { return widget_.data(); }
 
 private:
-    QPointer<Widget> widget_;
-    bool enabled_ = true;
-    bool visible_ = true;
+    QPointer<QWidget> widget_;
+};
+
+template <class Interface, class Widget = QWidget>
+class WidgetControl : public Interface, public QtWidget {
+public:
+    explicit WidgetControl(Widget* widget) : QtWidget(widget) {}
+
+    // Qt would hand the window's focus on to the next control, running its focus handling in
+    // the middle of the call; the control lets go of the focus first instead.
+    void setEnabled(bool enabled) override {
+        if (Widget* w = typed()) {
+            if (!enabled) w->clearFocus();
+            w->setEnabled(enabled);
+        }
+    }
+    void setVisible(bool visible) override {
+        if (Widget* w = typed()) {
+            if (!visible) w->clearFocus();
+            w->setVisible(visible);
+        }
+    }
+    void setFocus() override {
+        if (Widget* w = typed()) w->setFocus(Qt::OtherFocusReason);
+    }
+    bool hasFocus() const override {
+        const QWidget* w = widget();
+        return w != nullptr && w->hasFocus();
+    }
+
+protected:
+    Widget* typed() const { return static_cast<Widget*>(widget()); }
 };
 
 } // namespace tk::qt

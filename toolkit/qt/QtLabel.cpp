@@ -6,22 +6,18 @@
 
 namespace tk::qt {
 
-namespace {
-constexpr Color ButtonText = SystemColorFlag | 18u;
-} // namespace
-
 void LabelWidget::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (owner_ != nullptr && event->button() == Qt::LeftButton &&
         rect().contains(event->position().toPoint()))
-        fire(owner_->onClick);
+        owner_->reportClick();
 }
 
-QtLabel::QtLabel(LabelWidget* widget, const ControlSpec& row)
-    : WidgetControl(widget), backColor_(row.backColor.value_or(ButtonFace)),
-      foreColor_(row.foreColor.value_or(ButtonText)), transparent_(row.transparent),
-      autoSize_(row.autoSize) {
-    widget->setOwner(this);
+QtLabel::QtLabel(LabelWidget* widget, Label& label)
+    : WidgetControl(widget), transparent_(label.row().transparent),
+      autoSize_(label.row().autoSize) {
+    const ControlSpec& row = label.row();
+    widget->setOwner(&label);
     widget->setFocusPolicy(Qt::NoFocus);
     widget->setTextFormat(Qt::PlainText);
     widget->setAlignment(toQtAlignment(row.align));
@@ -32,36 +28,30 @@ QtLabel::QtLabel(LabelWidget* widget, const ControlSpec& row)
         widget->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         widget->setLineWidth(1);
     }
-    setForeColor(foreColor_);
-    setBackColor(backColor_);
-    setCaption(row.caption);
+    widget->setEnabled(row.enabled);
+    setColors(label.foreColor(), label.backColor());
+    setCaption(label.caption());
 }
 
 QtLabel::~QtLabel() {
-    if (LabelWidget* w = widget()) w->setOwner(nullptr);
+    if (LabelWidget* w = typed()) w->setOwner(nullptr);
 }
 
 void QtLabel::setCaption(std::string_view caption) {
-    caption_ = caption;
-    LabelWidget* w = widget();
+    LabelWidget* w = typed();
     if (w == nullptr) return;
     w->setText(toQString(caption));
     if (autoSize_) w->adjustSize();
 }
 
-void QtLabel::setBackColor(Color color) {
-    backColor_ = color;
-    LabelWidget* w = widget();
+void QtLabel::setColors(Color fore, Color back) {
+    LabelWidget* w = typed();
     if (w == nullptr) return;
+    setTextColor(*w, fore);
     if (transparent_)
         clearBackground(*w);
     else
-        setBackground(*w, color);
-}
-
-void QtLabel::setForeColor(Color color) {
-    foreColor_ = color;
-    if (LabelWidget* w = widget()) setTextColor(*w, color);
+        setBackground(*w, back);
 }
 
 } // namespace tk::qt

@@ -1,11 +1,10 @@
 #include "toolkit/Program.h"
 
-#include "Activation.h"
 #include "QtConvert.h"
+#include "QtWindow.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QPointer>
 
 #include <cstddef>
 #include <cstdlib>
@@ -78,16 +77,13 @@ std::optional<std::string> missingDisplay() {
 // Qt draws its widgets in the desktop's style by itself: there is nothing to register.
 void initCommonControls() {}
 
-void msgBox(std::string_view text, std::string_view title, MsgIcon icon) {
-    const QPointer<QWidget> owner = QApplication::activeWindow();
+void showMessageBox(NativeWindow* owner, std::string_view text, std::string_view title,
+                    MsgIcon icon) {
     QMessageBox box(icon == MsgIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    qt::toQString(title), qt::toQString(text), QMessageBox::Ok, owner.data());
+                    qt::toQString(title), qt::toQString(text), QMessageBox::Ok,
+                    owner != nullptr ? &static_cast<qt::QtWindow*>(owner)->widget() : nullptr);
     box.setTextFormat(Qt::PlainText);
     box.exec();
-    // The owner takes the keyboard again, as on Windows.
-    if (!owner.isNull() && owner->isVisible() && QApplication::activeWindow() == nullptr) {
-        qt::activateNow(*owner);
-    }
 }
 
 void doEvents() {

@@ -21,7 +21,7 @@ TextBoxWidget::TextBoxWidget(QWidget* parent) : QLineEdit(parent) {
     // Dropped text would bypass the limit; a Windows edit box takes no drops either.
     setAcceptDrops(false);
     connect(this, &QLineEdit::textEdited, this, [this] {
-        if (owner_ != nullptr) fire(owner_->onChange);
+        if (owner_ != nullptr) owner_->reportChange();
     });
 }
 
@@ -95,7 +95,7 @@ void TextBoxWidget::keyPressEvent(QKeyEvent* event) {
     int code = typed;
     if (typed != 0 && owner_ != nullptr) {
         const QPointer<TextBoxWidget> self(this);
-        fire(owner_->onKeyPress, code);
+        owner_->reportKeyPress(code);
         if (self.isNull()) return;
         if (code == 0) {
             event->accept();
@@ -122,7 +122,7 @@ void TextBoxWidget::keyReleaseEvent(QKeyEvent* event) {
     QLineEdit::keyReleaseEvent(event);
     if (event->isAutoRepeat() || owner_ == nullptr) return;
     if (const int key = virtualKeyCode(*event); key != 0)
-        fire(owner_->onKeyUp, key, shiftMask(event->modifiers()));
+        owner_->reportKeyUp(key, shiftMask(event->modifiers()));
 }
 
 void TextBoxWidget::focusInEvent(QFocusEvent* event) {
@@ -134,7 +134,7 @@ void TextBoxWidget::focusInEvent(QFocusEvent* event) {
         focusKept_ && (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason);
     focusKept_ = false;
     // Focus that only returns with its window, or after a popup menu, has not moved.
-    if (!cameBack && owner_ != nullptr) fire(owner_->onGotFocus);
+    if (!cameBack && owner_ != nullptr) owner_->reportGotFocus();
 }
 
 void TextBoxWidget::focusOutEvent(QFocusEvent* event) {
@@ -154,7 +154,7 @@ void TextBoxWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (owner_ == nullptr) return;
     const QPoint at = event->position().toPoint();
     if (const int button = mouseButtonCode(event->button()); button != 0)
-        fire(owner_->onMouseUp, button, shiftMask(event->modifiers()), at.x(), at.y());
+        owner_->reportMouseUp(button, shiftMask(event->modifiers()), at.x(), at.y());
 }
 
 void TextBoxWidget::contextMenuEvent(QContextMenuEvent* event) {
@@ -182,53 +182,51 @@ void TextBoxWidget::inputMethodEvent(QInputMethodEvent* event) {
     QLineEdit::inputMethodEvent(event);
 }
 
-QtTextBox::QtTextBox(TextBoxWidget* widget, const ControlSpec& row)
-    : WidgetControl(widget), maxLength_(row.maxLength), toolTip_(row.toolTip) {
-    widget->setOwner(this);
+QtTextBox::QtTextBox(TextBoxWidget* widget, TextBox& box) : WidgetControl(widget) {
+    const ControlSpec& row = box.row();
+    widget->setOwner(&box);
     widget->setLimit(row.maxLength);
     widget->setAlignment(toQtAlignment(row.align) & Qt::AlignHorizontal_Mask);
     widget->setToolTip(toQString(row.toolTip));
     widget->setFocusPolicy(Qt::StrongFocus);
-    const QSignalBlocker blocker(widget);
-    widget->setText(toQString(row.caption));
-    widget->setCursorPosition(0);
+    widget->setEnabled(row.enabled);
+    setText(row.caption);
 }
 
 QtTextBox::~QtTextBox() {
-    if (TextBoxWidget* w = widget()) w->setOwner(nullptr);
+    if (TextBoxWidget* w = typed()) w->setOwner(nullptr);
 }
 
+// Qt reports no change for an unchanged text and moves the cursor to the end: the write is
+// silent, and the selection is put back at the start.
 void QtTextBox::setText(std::string_view text) {
-    if (TextBoxWidget* w = widget()) {
-        // Qt reports no change for an unchanged text and moves the cursor to the end, so
-        // the write is silent and the change is reported here, after the selection is reset.
-        const QSignalBlocker blocker(w);
-        w->setText(toQString(text));
-        w->setCursorPosition(0);
-    }
-    fire(onChange);
+    TextBoxWidget* w = typed();
+    if (w == nullptr) return;
+    const QSignalBlocker blocker(w);
+    w->setText(toQString(text));
+    w->setCursorPosition(0);
 }
 
 std::string QtTextBox::text() const {
-    const TextBoxWidget* w = widget();
+    const TextBoxWidget* w = typed();
     return w == nullptr ? std::string() : toStdString(w->text());
 }
 
 void QtTextBox::setSelStart(int start) {
-    TextBoxWidget* w = widget();
+    TextBoxWidget* w = typed();
     if (w == nullptr) return;
     const QSignalBlocker blocker(w);
     w->setCursorPosition(std::clamp(start, 0, static_cast<int>(w->text().size())));
 }
 
 int QtTextBox::selStart() const {
-    const TextBoxWidget* w = widget();
+    const TextBoxWidget* w = typed();
     if (w == nullptr) return 0;
     return w->hasSelectedText() ? w->selectionStart() : w->cursorPosition();
 }
 
 void QtTextBox::setSelLength(int length) {
-    TextBoxWidget* w = widget();
+    TextBoxWidget* w = typed();
     if (w == nullptr) return;
     const int start = selStart();
     const int size = static_cast<int>(w->text().size());
@@ -237,20 +235,15 @@ void QtTextBox::setSelLength(int length) {
 }
 
 int QtTextBox::selLength() const {
-    const TextBoxWidget* w = widget();
+    const TextBoxWidget* w = typed();
     return w == nullptr ? 0 : static_cast<int>(w->selectedText().size());
 }
 
 void QtTextBox::setFocus() {
-    TextBoxWidget* w = widget();
+    TextBoxWidget* w = typed();
     if (w == nullptr) return;
     w->forgetKeptFocus();
     w->setFocus(Qt::OtherFocusReason);
-}
-
-bool QtTextBox::hasFocus() const {
-    const TextBoxWidget* w = widget();
-    return w != nullptr && w->hasFocus();
 }
 
 } // namespace tk::qt

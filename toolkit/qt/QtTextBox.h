@@ -3,14 +3,12 @@
 #include "QtControl.h"
 
 #include "toolkit/Controls.h"
-#include "toolkit/Layout.h"
+#include "toolkit/Native.h"
 
 #include <QClipboard>
 #include <QLineEdit>
 
 namespace tk::qt {
-
-class QtTextBox;
 
 // A line edit that runs its control's key, focus and mouse handling and keeps what the user
 // types or pastes within the character limit. Qt's own maxLength would also cut texts written
@@ -18,7 +16,7 @@ class QtTextBox;
 class TextBoxWidget final : public QLineEdit {
 public:
     explicit TextBoxWidget(QWidget* parent);
-    void setOwner(QtTextBox* owner) { owner_ = owner; }
+    void setOwner(TextBox* owner) { owner_ = owner; }
     void setLimit(int maxLength) { limit_ = maxLength; }
     int limit() const { return limit_; }
 
@@ -43,19 +41,17 @@ private:
     bool insertsText(const QKeyEvent& event) const;
     void typeReplacement(int code, QKeyEvent& original);
 
-    QtTextBox* owner_ = nullptr;
+    TextBox* owner_ = nullptr;
     int limit_ = 0;
     bool focusKept_ = false; // the focus left for another window or a popup menu
 };
 
-class QtTextBox final : public WidgetControl<TextBox, TextBoxWidget> {
+class QtTextBox final : public WidgetControl<NativeTextBox, TextBoxWidget> {
 public:
-    // Takes the row's text, alignment, tooltip and limit; the widget's place and font are
-    // already set.
-    QtTextBox(TextBoxWidget* widget, const ControlSpec& row);
+    // Shows the box's text with its row's alignment, tooltip and limit, and reports its
+    // input; the widget's place and font are already set.
+    QtTextBox(TextBoxWidget* widget, TextBox& box);
     ~QtTextBox() override;
-    QtTextBox(const QtTextBox&) = delete;
-    QtTextBox& operator=(const QtTextBox&) = delete;
 
     void setText(std::string_view text) override;
     std::string text() const override;
@@ -64,13 +60,6 @@ public:
     void setSelLength(int length) override;
     int selLength() const override;
     void setFocus() override;
-    bool hasFocus() const override;
-    int maxLength() const override { return maxLength_; }
-    std::string toolTip() const override { return toolTip_; }
-
-private:
-    int maxLength_;
-    std::string toolTip_;
 };
 
 } // namespace tk::qt

@@ -1,36 +1,22 @@
 #pragma once
 
 #include "toolkit/Controls.h"
-#include "toolkit/Layout.h"
+#include "toolkit/Native.h"
 
 #include <QTimer>
 
 namespace tk::qt {
 
-// Ticks while enabled with an interval above 0 and while its window is open, on the clock's
-// multiples of the interval.
-class QtTimer final : public Timer {
+// A single-shot timer set anew for every tick.
+class QtTimer final : public NativeTimer {
 public:
-    explicit QtTimer(const ControlSpec& row);
-    QtTimer(const QtTimer&) = delete;
-    QtTimer& operator=(const QtTimer&) = delete;
+    explicit QtTimer(Timer& timer);
 
-    void setInterval(int milliseconds) override;
-    int interval() const override { return interval_; }
-    void setEnabled(bool enabled) override;
-    bool enabled() const override { return enabled_; }
-
-    // A closed window's timers stop; they go on when it is shown again.
-    void setWindowOpen(bool open);
+    void schedule(int interval) override;
+    void stop() override { timer_.stop(); }
 
 private:
-    void update();
-    void schedule();
-
     QTimer timer_;
-    int interval_;
-    bool enabled_;
-    bool windowOpen_ = true;
 };
 
 } // namespace tk::qt

@@ -1,12 +1,16 @@
 #include "QtWindow.h"
 
-#include "Activation.h"
-#include "QtConvert.h"
+#include "QtButton.h"
+#include "QtLabel.h"
+#include "QtPictures.h"
+#include "QtTextBox.h"
+#include "QtTimer.h"
+#include "toolkit/LineBounds.h"
 
 #include <QApplication>
+#include <QFrame>
+#include <QLabel>
 #include <QWindow>
-
-#include <stdexcept>
 
 namespace tk::qt {
 
@@ -29,119 +33,198 @@ QString literalTitle(std::string_view caption) {
     return title;
 }
 
-std::string displayName(std::string_view name, int index) {
-    std::string result(name);
-    if (index >= 0) {
-        result += '(';
-        result += std::to_string(index);
-        result += ')';
-    }
+// "name", or "name(index)" for a member of a control array: the widget's object name.
+QString controlObjectName(std::string_view name, int index) {
+    QString result = toQString(name);
+    if (index >= 0) result += QStringLiteral("(%1)").arg(index);
     return result;
 }
 
-template <class T>
-T& find(const std::vector<Named<T>>& list, const std::string& window, const char* kind,
-        std::string_view name, int index) {
-    for (const Named<T>& entry : list)
-        if (entry.name == name && entry.index == index) return *entry.control;
-    throw std::out_of_range(window + " has no " + kind + " " + displayName(name, index));
+// Makes the window the active one at once, as showing a window does on Windows, so that
+// focus moves made right after reach their controls; the window system's own activation
+// follows and changes nothing.
+void activateNow(QWidget& window) {
+    window.activateWindow();
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QApplication::setActiveWindow(&window);
+    QT_WARNING_POP
 }
+
+using QtStatic = WidgetControl<NativeControl>;
+
+// A picture box. Its controls lie in the area inside its border, which holds and clips them.
+class QtPictureBox final : public WidgetControl<NativeControl, QFrame> {
+public:
+    QtPictureBox(QFrame* frame, QWidget* inside) : WidgetControl(frame), inside_(inside) {}
+    QWidget* inside() const { return inside_; }
+
+private:
+    QWidget* inside_;
+};
 
 } // namespace
 
-QtWindow::QtWindow(const WindowSpec& window, std::span<const ControlSpec> controls)
-    : name_(window.name), form_(std::make_unique<FormWidget>()) {
-    form_->setObjectName(toQString(window.name));
-    form_->setWindowFlags(windowFlags(window));
-    const Scale scale = Scale::ofPrimaryScreen();
-    form_->setFixedSize(scale.x(window.clientWidth), scale.y(window.clientHeight));
-    if (window.position) form_->move(scale.x(window.position->x), scale.y(window.position->y));
-    form_->setFont(toQFont(window.font));
-    setBackground(*form_, window.backColor);
-    setCaption(window.caption);
-    form_->setWindowIcon(windowIcon(window.icon));
-    controls_ = buildControls(*form_, window, controls);
-    form_->onClosed = [this] { closed(); };
+QtWindow::QtWindow(const WindowSpec& spec, Window& window)
+    : window_(window), scale_(Scale::ofPrimaryScreen()),
+      form_(std::make_unique<FormWidget>(window)) {
+    form_->setObjectName(toQString(spec.name));
+    form_->setWindowFlags(windowFlags(spec));
+    form_->setFixedSize(scale_.x(spec.clientWidth), scale_.y(spec.clientHeight));
+    if (spec.position) form_->move(scale_.x(spec.position->x), scale_.y(spec.position->y));
+    form_->setFont(toQFont(spec.font));
+    setBackground(*form_, spec.backColor);
+    setCaption(spec.caption);
+    form_->setWindowIcon(windowIcon(spec.icon));
+    form_->onClosed = [this] {
+        window_.closed();
+        if (modalLoop_ != nullptr) modalLoop_->quit();
+    };
 }
 
 QtWindow::~QtWindow() {
     form_->onClosed = nullptr;
     if (modalLoop_ != nullptr) modalLoop_->quit();
-    // The controls let go of their widgets first, so that no handler runs while the
-    // widgets are taken down.
-    controls_ = ControlSet{};
+}
+
+template <class W> W* QtWindow::make(Place place, const ControlSpec& row) {
+    QWidget* parent = place.container != nullptr
+                          ? static_cast<QtPictureBox*>(place.container)->inside()
+                          : form_.get();
+    auto* widget = new W(parent);
+    widget->setObjectName(controlObjectName(row.name, row.index));
+    widget->setGeometry(scale_.x(row.left), scale_.y(row.top), scale_.x(row.width),
+                        scale_.y(row.height));
+    // Without a font of its own a control inherits the window's.
+    if (row.font) widget->setFont(toQFont(*row.font));
+    widget->lower();
+    return widget;
+}
+
+std::unique_ptr<NativeLabel> QtWindow::createLabel(Place place, Label& label) {
+    auto* widget = make<LabelWidget>(place, label.row());
+    if (!label.row().cursor.empty()) widget->setCursor(mouseCursor(label.row().cursor));
+    return std::make_unique<QtLabel>(widget, label);
+}
+
+std::unique_ptr<NativeTextBox> QtWindow::createTextBox(Place place, TextBox& box) {
+    return std::make_unique<QtTextBox>(make<TextBoxWidget>(place, box.row()), box);
+}
+
+std::unique_ptr<NativeButton> QtWindow::createButton(Place place, Button& button) {
+    return std::make_unique<QtButton>(make<QPushButton>(place, button.row()), button);
+}
+
+std::unique_ptr<NativeControl> QtWindow::createStatic(Place place, const ControlSpec& row) {
+    if (row.kind == Kind::PictureBox) return createPictureBox(place, row);
+    if (row.kind == Kind::Line) return createLine(place, row);
+    // An image: the picture at its own size in the top left corner; its transparent pixels
+    // show what lies behind, the window and the images further back.
+    auto* image = make<QLabel>(place, row);
+    image->setFocusPolicy(Qt::NoFocus);
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    image->setPixmap(picture(row.picture));
+    return std::make_unique<QtStatic>(image);
+}
+
+std::unique_ptr<NativeControl> QtWindow::createPictureBox(Place place, const ControlSpec& row) {
+    auto* frame = make<QFrame>(place, row);
+    frame->setFocusPolicy(Qt::NoFocus);
+    frame->setEnabled(row.enabled);
+    if (row.border) frame->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    setBackground(*frame, row.backColor.value_or(ButtonFace));
+    // The controls' positions count from inside the border, and nothing of them is drawn
+    // over it. That area carries the picture box's name, as the parent of its controls; the
+    // frame around it is unnamed.
+    frame->setObjectName(QString());
+    auto* inside = new QWidget(frame);
+    inside->setObjectName(controlObjectName(row.name, row.index));
+    inside->setGeometry(frame->contentsRect());
+    inside->setFocusPolicy(Qt::NoFocus);
+    return std::make_unique<QtPictureBox>(frame, inside);
+}
+
+// A line row holds the two end points.
+std::unique_ptr<NativeControl> QtWindow::createLine(Place place, const ControlSpec& row) {
+    auto* line = make<QWidget>(place, row);
+    line->setAttribute(Qt::WA_TransparentForMouseEvents);
+    line->setFocusPolicy(Qt::NoFocus);
+    const PixelBounds bounds = lineBounds(scale_.x(row.left), scale_.y(row.top),
+                                          scale_.x(row.width), scale_.y(row.height), row.lineWidth);
+    line->setGeometry(bounds.left, bounds.top, bounds.width, bounds.height);
+    setBackground(*line, row.foreColor.value_or(WindowText));
+    return std::make_unique<QtStatic>(line);
+}
+
+std::unique_ptr<NativeTimer> QtWindow::createTimer(Place, Timer& timer) {
+    return std::make_unique<QtTimer>(timer);
+}
+
+void QtWindow::setTabOrder(std::span<Control* const> order) {
+    QWidget* previous = nullptr;
+    for (const Control* control : order) {
+        QWidget* widget = dynamic_cast<const QtWidget&>(control->native()).widget();
+        if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void QtWindow::setCaption(std::string_view caption) {
+    form_->setWindowTitle(literalTitle(caption));
 }
 
 void QtWindow::show() {
-    setTimersRunning(true);
     form_->show();
-    activateNow(*form_);
+    activate();
 }
 
-void QtWindow::showModal() {
-    const QPointer<QWidget> owner = QApplication::activeWindow();
-    if (!owner.isNull() && owner != form_.get()) {
+void QtWindow::showModal(NativeWindow* owner) {
+    if (owner != nullptr) {
         form_->winId();
         if (QWindow* handle = form_->windowHandle(); handle != nullptr)
-            handle->setTransientParent(owner->windowHandle());
+            handle->setTransientParent(static_cast<QtWindow*>(owner)->form_->windowHandle());
     }
     form_->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     modalLoop_ = &loop;
+    const QPointer<FormWidget> form = form_.get();
     show();
-    // A handler may have unloaded the window while it was being shown.
-    if (form_->isVisible()) loop.exec(QEventLoop::DialogExec);
+    // A handler may have unloaded the window while it was being shown, or destroyed it; the
+    // destructor ends the loop, and nothing of the window is left to touch.
+    if (!form.isNull() && form->isVisible()) loop.exec(QEventLoop::DialogExec);
+    if (form.isNull()) return;
     modalLoop_ = nullptr;
     form_->setWindowModality(Qt::NonModal);
     if (QWindow* handle = form_->windowHandle(); handle != nullptr)
         handle->setTransientParent(nullptr);
-    // Back to the window that was active before, as Windows does for a modal window's owner.
-    if (!owner.isNull() && owner->isVisible() && QApplication::activeWindow() == nullptr)
-        activateNow(*owner);
 }
 
-void QtWindow::unload() {
+void QtWindow::close() {
     form_->close();
 }
 
-void QtWindow::closed() {
-    setTimersRunning(false);
-    if (modalLoop_ != nullptr) modalLoop_->quit();
+bool QtWindow::visible() const {
+    return form_->isVisible();
 }
 
-void QtWindow::setTimersRunning(bool running) {
-    for (Named<QtTimer>& entry : controls_.timers)
-        entry.control->setWindowOpen(running);
+bool QtWindow::active() const {
+    return QApplication::activeWindow() == form_.get();
 }
 
-void QtWindow::setCaption(std::string_view caption) {
-    caption_ = caption;
-    form_->setWindowTitle(literalTitle(caption));
+void QtWindow::activate() {
+    activateNow(*form_);
 }
 
-Label& QtWindow::label(std::string_view name, int index) {
-    return find(controls_.labels, name_, "label", name, index);
-}
-
-TextBox& QtWindow::textBox(std::string_view name, int index) {
-    return find(controls_.textBoxes, name_, "text box", name, index);
-}
-
-Button& QtWindow::button(std::string_view name, int index) {
-    return find(controls_.buttons, name_, "button", name, index);
-}
-
-Timer& QtWindow::timer(std::string_view name) {
-    return find(controls_.timers, name_, "timer", name, -1);
+void QtWindow::clearFocus() {
+    if (QWidget* focused = form_->focusWidget()) focused->clearFocus();
 }
 
 } // namespace tk::qt
 
 namespace tk {
 
-std::unique_ptr<Window> createWindow(const WindowSpec& window,
-                                     std::span<const ControlSpec> controls) {
-    return std::make_unique<qt::QtWindow>(window, controls);
+std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec& spec, Window& window) {
+    return std::make_unique<qt::QtWindow>(spec, window);
 }
 
 } // namespace tk

@@ -1,46 +1,49 @@
 #pragma once
 
-#include "BuildControls.h"
 #include "FormWidget.h"
+#include "QtConvert.h"
 
-#include "toolkit/Window.h"
+#include "toolkit/Native.h"
 
 #include <QEventLoop>
 
 #include <memory>
-#include <string>
 
 namespace tk::qt {
 
-// A window built from its layout table. Its controls live as long as this object, also
-// after the window is closed from its title bar; its widgets go with this object.
-class QtWindow final : public Window {
+// The native half of a window: a top-level widget holding a widget for every control.
+class QtWindow final : public NativeWindow {
 public:
-    QtWindow(const WindowSpec& window, std::span<const ControlSpec> controls);
+    QtWindow(const WindowSpec& spec, Window& window);
     ~QtWindow() override;
-    QtWindow(const QtWindow&) = delete;
-    QtWindow& operator=(const QtWindow&) = delete;
 
-    void show() override;
-    void showModal() override;
-    void unload() override;
+    std::unique_ptr<NativeLabel> createLabel(Place place, Label& label) override;
+    std::unique_ptr<NativeTextBox> createTextBox(Place place, TextBox& box) override;
+    std::unique_ptr<NativeButton> createButton(Place place, Button& button) override;
+    std::unique_ptr<NativeControl> createStatic(Place place, const ControlSpec& row) override;
+    std::unique_ptr<NativeTimer> createTimer(Place place, Timer& timer) override;
+    void setTabOrder(std::span<Control* const> order) override;
 
     void setCaption(std::string_view caption) override;
-    std::string caption() const override { return caption_; }
+    void show() override;
+    void showModal(NativeWindow* owner) override;
+    void close() override;
+    bool visible() const override;
+    bool active() const override;
+    void activate() override;
+    void clearFocus() override;
 
-    Label& label(std::string_view name, int index = -1) override;
-    TextBox& textBox(std::string_view name, int index = -1) override;
-    Button& button(std::string_view name, int index = -1) override;
-    Timer& timer(std::string_view name) override;
+    QWidget& widget() const { return *form_; }
 
 private:
-    void closed();
-    void setTimersRunning(bool running);
+    // Places a new widget of the row: its name, place and font, behind its siblings.
+    template <class W> W* make(Place place, const ControlSpec& row);
+    std::unique_ptr<NativeControl> createPictureBox(Place place, const ControlSpec& row);
+    std::unique_ptr<NativeControl> createLine(Place place, const ControlSpec& row);
 
-    std::string name_;
-    std::string caption_;
-    std::unique_ptr<FormWidget> form_; // destroyed after the controls, which let go of it
-    ControlSet controls_;
+    Window& window_;
+    Scale scale_;
+    std::unique_ptr<FormWidget> form_;
     QEventLoop* modalLoop_ = nullptr;
 };
 

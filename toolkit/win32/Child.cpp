@@ -4,11 +4,20 @@
 #include "FormWindow.h"
 #include "toolkit/Twips.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <stdexcept>
 
 namespace tk::win32 {
 
-Child::Child(FormWindow& form, const ControlSpec& row, int id) : form_(form), row_(row), id_(id) {}
+Child::~Child() {
+    detach();
+}
+
+Child* Child::of(HWND window) {
+    return window ? reinterpret_cast<Child*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr;
+}
 
 void Child::create(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
                    HWND parent, const RECT& bounds) {
@@ -17,26 +26,39 @@ void Child::create(const wchar_t* className, const std::wstring& text, DWORD sty
         exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
         bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_) {
+        std::string message = "cannot create the control ";
+        message += row_.name;
+        throw std::runtime_error(message);
+    }
     SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    // Standard controls leave their user data to their creator.
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowSubclass(hwnd_, &Child::procedure, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
-void Child::setEnabledNow(bool enabled) {
-    if (!enabled) form_.focusAwayFrom(hwnd_);
-    EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+void Child::detach() {
+    if (!hwnd_) return;
+    RemoveWindowSubclass(hwnd_, &Child::procedure, 0);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    hwnd_ = nullptr;
 }
 
-bool Child::enabledNow() const {
-    return (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_DISABLED) == 0;
+LRESULT Child::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefSubclassProc(window, msg, wParam, lParam);
 }
 
-void Child::setVisibleNow(bool visible) {
-    if (!visible) form_.focusAwayFrom(hwnd_);
-    ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+LRESULT CALLBACK Child::procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR self) {
+    auto* child = reinterpret_cast<Child*>(self);
+    // The last message of the native window: the object lets go of it before it goes.
+    if (msg == WM_NCDESTROY) child->detach();
+    return child->message(window, msg, wParam, lParam);
 }
 
-bool Child::visibleNow() const {
-    return (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+void Child::takeFocus() {
+    if (hwnd_) form_.focus(hwnd_);
 }
 
 RECT pixelBounds(int left, int top, int width, int height) {

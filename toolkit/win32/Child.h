@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Win32.h"
-#include "toolkit/Layout.h"
+#include "toolkit/Native.h"
 
 #include <string>
 #include <vector>
@@ -10,17 +10,20 @@ namespace tk::win32 {
 
 class FormWindow;
 
-// A control of a window that is a native child window of its own.
+// A control of a window that is a native child window of its own. Its messages pass through
+// message() first (a comctl32 subclass). It lets go of the native window when either goes.
 class Child {
 public:
-    Child(FormWindow& form, const ControlSpec& row, int id);
+    Child(FormWindow& form, const ControlSpec& row, int id) : form_(form), row_(row), id_(id) {}
     Child(const Child&) = delete;
     Child& operator=(const Child&) = delete;
-    virtual ~Child() = default;
+    virtual ~Child();
 
     HWND hwnd() const { return hwnd_; }
-    int id() const { return id_; }
     const ControlSpec& row() const { return row_; }
+
+    // The control of a child window of a form; null once it has let go of the window.
+    static Child* of(HWND window);
 
     // A WM_COMMAND notification from the control.
     virtual void notify(int /*code*/) {}
@@ -32,19 +35,33 @@ public:
 
 protected:
     // Creates the native window at the bottom of its siblings' z-order, so that creating the
-    // rows in table order stacks them front to back.
+    // controls of a container front to back stacks them so.
     void create(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
                 HWND parent, const RECT& bounds);
-
-    void setEnabledNow(bool enabled);
-    bool enabledNow() const;
-    void setVisibleNow(bool visible);
-    bool visibleNow() const;
+    virtual LRESULT message(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The toolkit's setFocus: at once when the window can be active, else when it next is.
+    void takeFocus();
 
     FormWindow& form_;
-    const ControlSpec row_;
+    const ControlSpec& row_;
     const int id_;
     HWND hwnd_ = nullptr;
+
+private:
+    void detach();
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR self);
+};
+
+// A native control of the forms runtime that is a child window.
+template <class Interface> class NativeChild : public Interface, public Child {
+public:
+    using Child::Child;
+
+    void setEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
+    void setVisible(bool visible) override { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
+    void setFocus() override { takeFocus(); }
+    bool hasFocus() const override { return hwnd_ != nullptr && GetFocus() == hwnd_; }
 };
 
 // A rectangle of the layout table in pixels.

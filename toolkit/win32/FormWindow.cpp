@@ -14,13 +14,14 @@
 #include "ToolTips.h"
 #include "toolkit/Twips.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace tk {
 
-std::unique_ptr<Window> createWindow(const WindowSpec& window,
-                                     std::span<const ControlSpec> controls) {
-    return std::make_unique<win32::FormWindow>(window, controls);
+std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec& spec, Window& window) {
+    return std::make_unique<win32::FormWindow>(spec, window);
 }
 
 } // namespace tk
@@ -52,39 +53,24 @@ void registerClass() {
     (void)atom;
 }
 
-bool styleVisible(HWND window) {
-    return (GetWindowLongPtrW(window, GWL_STYLE) & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE;
-}
-
-template <typename T>
-T& lookUp(const std::map<std::pair<std::string, int>, T*>& controls, const char* what,
-          std::string_view name, int index) {
-    const auto found = controls.find({std::string(name), index});
-    if (found == controls.end())
-        throw std::invalid_argument(std::string("no ") + what + " named " + std::string(name) +
-                                    (index >= 0 ? "(" + std::to_string(index) + ")" : ""));
-    return *found->second;
-}
-
 } // namespace
 
-FormWindow::FormWindow(const WindowSpec& window, std::span<const ControlSpec> controls)
-    : window_(window) {
+FormWindow::FormWindow(const WindowSpec& spec, Window& window) : spec_(spec) {
     registerClass();
 
     DWORD style = 0;
     DWORD exStyle = 0;
-    if (window.border == WindowBorder::FixedDialog) {
+    if (spec.border == WindowBorder::FixedDialog) {
         style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
         exStyle = WS_EX_DLGMODALFRAME;
     } else {
         style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-        if (window.minButton) style |= WS_MINIMIZEBOX;
-        if (window.maxButton) style |= WS_MAXIMIZEBOX;
+        if (spec.minButton) style |= WS_MINIMIZEBOX;
+        if (spec.maxButton) style |= WS_MAXIMIZEBOX;
     }
 
-    const int clientWidth = twipsToPixels(window.clientWidth, screenDpiX());
-    const int clientHeight = twipsToPixels(window.clientHeight, screenDpiY());
+    const int clientWidth = twipsToPixels(spec.clientWidth, screenDpiX());
+    const int clientHeight = twipsToPixels(spec.clientHeight, screenDpiY());
     RECT outer{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
     const int width = outer.right - outer.left;
@@ -92,9 +78,9 @@ FormWindow::FormWindow(const WindowSpec& window, std::span<const ControlSpec> co
 
     int x = CW_USEDEFAULT;
     int y = CW_USEDEFAULT;
-    if (window.position) {
-        x = twipsToPixels(window.position->x, screenDpiX());
-        y = twipsToPixels(window.position->y, screenDpiY());
+    if (spec.position) {
+        x = twipsToPixels(spec.position->x, screenDpiX());
+        y = twipsToPixels(spec.position->y, screenDpiY());
     } else if (style & WS_POPUP) {
         // A pop-up has no system default place: the middle of the work area.
         RECT work{};
@@ -103,119 +89,112 @@ FormWindow::FormWindow(const WindowSpec& window, std::span<const ControlSpec> co
         y = work.top + (work.bottom - work.top - height) / 2;
     }
 
-    CreateWindowExW(exStyle, ClassName, widen(window.caption).c_str(), style, x, y, width, height,
+    CreateWindowExW(exStyle, ClassName, widen(spec.caption).c_str(), style, x, y, width, height,
                     nullptr, nullptr, GetModuleHandleW(nullptr), this);
-    if (!hwnd_) throw std::runtime_error("cannot create a window");
-    forms::add(hwnd_);
+    if (!hwnd()) throw std::runtime_error("cannot create a window");
     // The large icon for the task switcher, the small one for the title bar.
-    if (HICON big = windowIcon(window.icon, GetSystemMetrics(SM_CXICON)))
-        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    if (HICON little = windowIcon(window.icon, GetSystemMetrics(SM_CXSMICON)))
-        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
+    if (HICON big = windowIcon(spec.icon, GetSystemMetrics(SM_CXICON)))
+        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    if (HICON little = windowIcon(spec.icon, GetSystemMetrics(SM_CXSMICON)))
+        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
 
     // Whatever frame the system draws, the client area is the table's size.
     RECT client{};
-    GetClientRect(hwnd_, &client);
+    GetClientRect(hwnd(), &client);
     const int growX = clientWidth - client.right;
     const int growY = clientHeight - client.bottom;
     if (growX != 0 || growY != 0)
-        SetWindowPos(hwnd_, nullptr, 0, 0, width + growX, height + growY,
+        SetWindowPos(hwnd(), nullptr, 0, 0, width + growX, height + growY,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    createControls(controls);
+    forms::add(hwnd());
+    window_ = &window;
 }
 
 FormWindow::~FormWindow() {
+    window_ = nullptr;
     *alive_ = false;
-    if (hwnd_) DestroyWindow(hwnd_);
 }
 
-void FormWindow::createControls(std::span<const ControlSpec> controls) {
-    std::map<std::string, HWND, std::less<>> containers;
-    int row = 0;
-    for (const ControlSpec& control : controls) {
-        const int id = FirstId + row++;
-        HWND parent = hwnd_;
-        if (!control.container.empty()) {
-            const auto found = containers.find(control.container);
-            if (found == containers.end())
-                throw std::invalid_argument("container " + std::string(control.container) +
-                                            " must come before " + std::string(control.name));
-            parent = found->second;
-        }
-        const Key key{std::string(control.name), control.index};
-        std::unique_ptr<Child> child;
-        switch (control.kind) {
-        case Kind::Label: {
-            auto made = std::make_unique<NativeLabel>(*this, control, id, parent, window_.font);
-            labels_[key] = made.get();
-            child = std::move(made);
-            break;
-        }
-        case Kind::TextBox: {
-            auto made = std::make_unique<NativeTextBox>(*this, control, id, parent, window_.font);
-            textBoxes_[key] = made.get();
-            child = std::move(made);
-            break;
-        }
-        case Kind::Button: {
-            auto made = std::make_unique<NativeButton>(*this, control, id, parent, window_.font);
-            buttons_[key] = made.get();
-            child = std::move(made);
-            break;
-        }
-        case Kind::PictureBox:
-            child = std::make_unique<PictureBox>(*this, control, id, parent);
-            containers[std::string(control.name)] = child->hwnd();
-            break;
-        case Kind::Image:
-            child = std::make_unique<Image>(*this, control, id, parent);
-            break;
-        case Kind::Line:
-            child = std::make_unique<Line>(*this, control, id, parent);
-            break;
-        case Kind::Timer: {
-            auto made = std::make_unique<NativeTimer>(hwnd_, static_cast<UINT_PTR>(id),
-                                                      control.interval, control.timerEnabled);
-            timersByName_[std::string(control.name)] = made.get();
-            timers_.push_back(std::move(made));
-            break;
-        }
-        }
-        if (!child) continue;
-        if (!control.toolTip.empty()) {
-            if (!toolTips_) toolTips_ = std::make_unique<ToolTips>(hwnd_);
-            toolTips_->add(child->hwnd(), widen(control.toolTip));
-        }
-        children_.push_back(std::move(child));
+template <class T> std::unique_ptr<T> FormWindow::withTip(std::unique_ptr<T> child) {
+    if (!child->row().toolTip.empty()) {
+        if (!toolTips_) toolTips_ = std::make_unique<ToolTips>(hwnd());
+        toolTips_->add(child->hwnd(), widen(child->row().toolTip));
     }
+    return child;
+}
+
+HWND FormWindow::parentOf(Place place) const {
+    return place.container != nullptr ? static_cast<PictureBox*>(place.container)->hwnd() : hwnd();
+}
+
+std::unique_ptr<NativeLabel> FormWindow::createLabel(Place place, tk::Label& label) {
+    return withTip(
+        std::make_unique<win32::Label>(*this, label, FirstId + place.row, parentOf(place)));
+}
+
+std::unique_ptr<NativeTextBox> FormWindow::createTextBox(Place place, tk::TextBox& box) {
+    return withTip(
+        std::make_unique<win32::TextBox>(*this, box, FirstId + place.row, parentOf(place)));
+}
+
+std::unique_ptr<NativeButton> FormWindow::createButton(Place place, tk::Button& button) {
+    return withTip(
+        std::make_unique<win32::Button>(*this, button, FirstId + place.row, parentOf(place)));
+}
+
+std::unique_ptr<NativeControl> FormWindow::createStatic(Place place, const ControlSpec& row) {
+    const int id = FirstId + place.row;
+    if (row.kind == Kind::PictureBox)
+        return withTip(std::make_unique<PictureBox>(*this, row, id, parentOf(place)));
+    if (row.kind == Kind::Line)
+        return withTip(std::make_unique<Line>(*this, row, id, parentOf(place)));
+    return withTip(std::make_unique<Image>(*this, row, id, parentOf(place)));
+}
+
+std::unique_ptr<NativeTimer> FormWindow::createTimer(Place place, tk::Timer& timer) {
+    return std::make_unique<win32::Timer>(*this, timer, static_cast<UINT_PTR>(FirstId + place.row));
+}
+
+void FormWindow::setTabOrder(std::span<Control* const> order) {
+    tabOrder_.clear();
+    for (const Control* control : order)
+        tabOrder_.push_back(dynamic_cast<const Child&>(control->native()).hwnd());
+}
+
+void FormWindow::removeTimer(Timer* timer) {
+    std::erase(timers_, timer);
+}
+
+void FormWindow::setCaption(std::string_view caption) {
+    if (hwnd()) SetWindowTextW(hwnd(), widen(caption).c_str());
 }
 
 void FormWindow::show() {
-    if (!hwnd_) return;
-    forms::markOpen(hwnd_);
-    if (IsWindowVisible(hwnd_)) {
-        SetForegroundWindow(hwnd_);
+    if (!hwnd()) return;
+    forms::markOpen(hwnd());
+    if (IsWindowVisible(hwnd())) {
+        SetForegroundWindow(hwnd());
         return;
     }
-    ShowWindow(hwnd_, SW_SHOW);
-    UpdateWindow(hwnd_);
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
 }
 
-void FormWindow::showModal() {
-    if (!hwnd_) return;
-    HWND previous = forms::activeForm();
-    if (previous == hwnd_) previous = nullptr;
+void FormWindow::showModal(NativeWindow* owner) {
+    if (!hwnd()) return;
     restoreOthers();
-    disabledOthers_ = forms::disableAllExcept(hwnd_);
+    disabledOthers_ = forms::disableAllExcept(hwnd());
     // Owned by the window it interrupts: kept above it, and that one is activated again when
     // this one goes.
-    if (previous) SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(previous));
+    if (owner != nullptr)
+        SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT,
+                          reinterpret_cast<LONG_PTR>(static_cast<FormWindow*>(owner)->hwnd()));
 
     const std::shared_ptr<bool> alive = alive_;
     show();
     MSG message{};
-    while (*alive && hwnd_) {
+    while (*alive && hwnd()) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {
             // Leave the quit for the main loop.
@@ -226,98 +205,66 @@ void FormWindow::showModal() {
         forms::dispatch(message);
     }
     if (*alive) restoreOthers();
-    if (previous && IsWindow(previous) && GetActiveWindow() != previous &&
-        IsWindowVisible(previous))
-        SetActiveWindow(previous);
 }
 
-void FormWindow::unload() {
-    if (!hwnd_) return;
+void FormWindow::close() {
+    if (!hwnd()) return;
     // Enabled again before this one goes, so that the system activates the window it
     // interrupted rather than another program's.
     restoreOthers();
-    DestroyWindow(hwnd_);
+    DestroyWindow(hwnd());
 }
 
-void FormWindow::setCaption(std::string_view caption) {
-    if (hwnd_) SetWindowTextW(hwnd_, widen(caption).c_str());
+bool FormWindow::visible() const {
+    return hwnd() && IsWindowVisible(hwnd());
 }
 
-std::string FormWindow::caption() const {
-    return hwnd_ ? narrow(windowText(hwnd_)) : std::string();
+bool FormWindow::active() const {
+    return hwnd() && GetActiveWindow() == hwnd();
 }
 
-Label& FormWindow::label(std::string_view name, int index) {
-    return lookUp(labels_, "label", name, index);
+void FormWindow::activate() {
+    if (hwnd()) SetActiveWindow(hwnd());
 }
 
-TextBox& FormWindow::textBox(std::string_view name, int index) {
-    return lookUp(textBoxes_, "text box", name, index);
-}
-
-Button& FormWindow::button(std::string_view name, int index) {
-    return lookUp(buttons_, "button", name, index);
-}
-
-Timer& FormWindow::timer(std::string_view name) {
-    const auto found = timersByName_.find(std::string(name));
-    if (found == timersByName_.end())
-        throw std::invalid_argument("no timer named " + std::string(name));
-    return *found->second;
+// The focus stays with the window itself rather than jumping to another control, where a key
+// meant for the control that had it (Enter, Space) would act on something else.
+void FormWindow::clearFocus() {
+    if (hwnd()) SetFocus(hwnd());
 }
 
 void FormWindow::focus(HWND child) {
-    if (!hwnd_ || !IsChild(hwnd_, child)) return;
-    if (IsWindowVisible(hwnd_) && IsWindowEnabled(hwnd_) && !IsIconic(hwnd_)) {
-        // A disabled or hidden control takes no focus.
-        if (IsWindowEnabled(child) && IsWindowVisible(child)) SetFocus(child);
-    } else {
+    if (IsWindowVisible(hwnd()) && IsWindowEnabled(hwnd()) && !IsIconic(hwnd()))
+        SetFocus(child);
+    else
         pendingFocus_ = child;
-    }
-}
-
-void FormWindow::focusAwayFrom(HWND child) {
-    if (!hwnd_) return;
-    if (pendingFocus_ == child) pendingFocus_ = nullptr;
-    HWND focused = GetFocus();
-    if (!focused || (focused != child && !IsChild(child, focused))) return;
-    // The focus stays with the window itself rather than jumping to another control, where
-    // a key meant for the disabled one (Enter, Space) would act on something else.
-    SetFocus(hwnd_);
 }
 
 void FormWindow::childFocused(HWND child) {
     if (child) lastFocus_ = child;
-    if (hwnd_ && !lookPending_) {
+    if (hwnd() && !lookPending_) {
         lookPending_ = true;
-        PostMessageW(hwnd_, UpdateDefaultLook, 0, 0);
+        PostMessageW(hwnd(), UpdateDefaultLook, 0, 0);
     }
 }
 
-bool FormWindow::hasDefaultButton() const {
-    for (const auto& [key, button] : buttons_)
-        if (button->row().isDefault && styleVisible(button->hwnd())) return true;
-    return false;
-}
-
-bool FormWindow::hasCancelButton() const {
-    for (const auto& [key, button] : buttons_)
-        if (button->row().isCancel && styleVisible(button->hwnd())) return true;
-    return false;
+bool FormWindow::takesDialogKey(DialogKey key) const {
+    return window_ != nullptr && window_->dialogButton(key) != nullptr;
 }
 
 LRESULT CALLBACK FormWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
         auto* self = static_cast<FormWindow*>(created->lpCreateParams);
-        self->hwnd_ = window;
+        self->handle_.reset(window);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self) return DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
+        // Gone: there is nothing left to destroy.
+        (void)self->handle_.release();
         return DefWindowProcW(window, message, wParam, lParam);
     }
     return self->handle(message, wParam, lParam);
@@ -327,8 +274,8 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND: {
         RECT client{};
-        GetClientRect(hwnd_, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, brush(window_.backColor));
+        GetClientRect(hwnd(), &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brush(spec_.backColor));
         return 1;
     }
     case WM_CTLCOLORSTATIC:
@@ -352,10 +299,11 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         command(wParam, lParam);
         return 0;
-    case DM_GETDEFID:
-        return defaultId();
+    case forms::TabKey:
+        if (window_ != nullptr) window_->tab(wParam != 0);
+        return 0;
     case WM_TIMER:
-        for (const auto& timer : timers_)
+        for (Timer* timer : timers_)
             if (timer->id() == wParam) {
                 timer->tick();
                 break;
@@ -370,7 +318,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         updateDefaultLook();
         return 0;
     case WM_CLOSE:
-        unload();
+        close();
         return 0;
     case WM_DESTROY:
         destroyed();
@@ -378,7 +326,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return DefWindowProcW(hwnd_, message, wParam, lParam);
+    return DefWindowProcW(hwnd(), message, wParam, lParam);
 }
 
 void FormWindow::command(WPARAM wParam, LPARAM lParam) {
@@ -386,34 +334,16 @@ void FormWindow::command(WPARAM wParam, LPARAM lParam) {
         if (Child* child = childOf(reinterpret_cast<HWND>(lParam))) child->notify(HIWORD(wParam));
         return;
     }
-    // Enter with no default id, Escape: the keyboard interface's OK and Cancel.
+    // Enter and Escape, as the keyboard interface hands them on.
     const int id = LOWORD(wParam);
-    for (const auto& [key, button] : buttons_) {
-        const bool pressed =
-            (id == IDOK && button->row().isDefault) || (id == IDCANCEL && button->row().isCancel);
-        if (pressed && styleVisible(button->hwnd())) {
-            button->click();
-            return;
-        }
-    }
-}
-
-LRESULT FormWindow::defaultId() const {
-    // Enter presses the button with the focus, else the default button.
-    if (NativeButton* focused = buttonOf(GetFocus()))
-        return MAKELRESULT(focused->id(), DC_HASDEFID);
-    for (const auto& [key, button] : buttons_)
-        if (button->row().isDefault) return MAKELRESULT(button->id(), DC_HASDEFID);
-    return 0;
+    if (window_ != nullptr && (id == IDOK || id == IDCANCEL))
+        window_->pressDialogButton(id == IDOK ? DialogKey::Enter : DialogKey::Escape);
 }
 
 void FormWindow::activated() {
-    if (HWND pending = pendingFocus_) {
-        pendingFocus_ = nullptr;
-        if (focusable(pending)) {
-            SetFocus(pending);
-            return;
-        }
+    if (HWND pending = std::exchange(pendingFocus_, nullptr); pending && focusable(pending)) {
+        SetFocus(pending);
+        return;
     }
     if (lastFocus_ && focusable(lastFocus_)) {
         restoringFocus_ = true;
@@ -421,15 +351,22 @@ void FormWindow::activated() {
         restoringFocus_ = false;
         return;
     }
-    HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-    SetFocus(first && focusable(first) ? first : hwnd_);
+    const auto first = std::find_if(tabOrder_.begin(), tabOrder_.end(),
+                                    [this](HWND control) { return focusable(control); });
+    SetFocus(first != tabOrder_.end() ? *first : hwnd());
 }
 
+// The thick border marks the button that Enter presses.
 void FormWindow::updateDefaultLook() {
-    if (!hwnd_) return;
-    NativeButton* focused = buttonOf(GetFocus());
-    for (const auto& [key, button] : buttons_)
-        button->setDefaultLook(focused ? button == focused : button->row().isDefault);
+    if (!hwnd() || window_ == nullptr) return;
+    const tk::Button* pressed = window_->dialogButton(DialogKey::Enter);
+    const Child* shown =
+        pressed != nullptr ? &dynamic_cast<const Child&>(pressed->native()) : nullptr;
+    for (HWND control : tabOrder_) {
+        const Child* child = Child::of(control);
+        if (child != nullptr && child->row().kind == Kind::Button)
+            showAsDefault(control, child == shown);
+    }
 }
 
 void FormWindow::restoreOthers() {
@@ -439,29 +376,18 @@ void FormWindow::restoreOthers() {
 }
 
 void FormWindow::destroyed() {
-    for (const auto& timer : timers_)
-        timer->stop();
+    if (window_ != nullptr) window_->closed();
     restoreOthers();
     // Closing the last shown window ends the program's event loop.
-    if (forms::remove(hwnd_)) PostQuitMessage(0);
+    if (forms::remove(hwnd())) PostQuitMessage(0);
 }
 
 Child* FormWindow::childOf(HWND window) const {
-    if (!window) return nullptr;
-    for (const auto& child : children_)
-        if (child->hwnd() == window) return child.get();
-    return nullptr;
-}
-
-NativeButton* FormWindow::buttonOf(HWND window) const {
-    if (!window) return nullptr;
-    for (const auto& [key, button] : buttons_)
-        if (button->hwnd() == window) return button;
-    return nullptr;
+    return window && IsChild(hwnd(), window) ? Child::of(window) : nullptr;
 }
 
 bool FormWindow::focusable(HWND child) const {
-    return IsWindow(child) && IsChild(hwnd_, child) && IsWindowEnabled(child) &&
+    return IsWindow(child) && IsChild(hwnd(), child) && IsWindowEnabled(child) &&
            IsWindowVisible(child);
 }
 

@@ -1,89 +1,94 @@
 #pragma once
 
 #include "Win32.h"
+#include "toolkit/Native.h"
 #include "toolkit/Window.h"
 
-#include <map>
 #include <memory>
-#include <string>
-#include <utility>
+#include <type_traits>
 #include <vector>
 
 namespace tk::win32 {
 
 class Child;
-class NativeButton;
-class NativeLabel;
-class NativeTextBox;
-class NativeTimer;
+class Timer;
 class ToolTips;
 
-// A top-level window of class "NodrellForm" with its controls.
-class FormWindow final : public Window {
+// The native half of a window: a top-level window of class "NodrellForm" whose controls are
+// child windows of the standard classes.
+class FormWindow final : public NativeWindow {
 public:
-    FormWindow(const WindowSpec& window, std::span<const ControlSpec> controls);
+    FormWindow(const WindowSpec& spec, Window& window);
     ~FormWindow() override;
 
-    void show() override;
-    void showModal() override;
-    void unload() override;
+    std::unique_ptr<NativeLabel> createLabel(Place place, tk::Label& label) override;
+    std::unique_ptr<NativeTextBox> createTextBox(Place place, tk::TextBox& box) override;
+    std::unique_ptr<NativeButton> createButton(Place place, tk::Button& button) override;
+    std::unique_ptr<NativeControl> createStatic(Place place, const ControlSpec& row) override;
+    std::unique_ptr<NativeTimer> createTimer(Place place, tk::Timer& timer) override;
+    void setTabOrder(std::span<Control* const> order) override;
+
     void setCaption(std::string_view caption) override;
-    std::string caption() const override;
-    Label& label(std::string_view name, int index) override;
-    TextBox& textBox(std::string_view name, int index) override;
-    Button& button(std::string_view name, int index) override;
-    Timer& timer(std::string_view name) override;
+    void show() override;
+    void showModal(NativeWindow* owner) override;
+    void close() override;
+    bool visible() const override;
+    bool active() const override;
+    void activate() override;
+    void clearFocus() override;
 
-    HWND hwnd() const { return hwnd_; }
+    // Null once the window is gone.
+    HWND hwnd() const { return handle_.get(); }
+    const Font& font() const { return spec_.font; }
 
-    // The toolkit's setFocus: at once when the window can be active, else when it next is.
+    // Moves the focus to the child at once when the window can be active, else when it next is.
     void focus(HWND child);
-    // Moves the focus on before the child holding it is disabled or hidden.
-    void focusAwayFrom(HWND child);
     // A child took the focus (or lost it: null).
     void childFocused(HWND child);
     // True while the focus returns to where it was when the window was last active; that is
     // no move of the focus, so no got-focus handling runs.
     bool restoringFocus() const { return restoringFocus_; }
+    // Whether the key presses a button here; if not, a text box takes the key itself.
+    bool takesDialogKey(DialogKey key) const;
 
-    // Whether Enter / Escape press a button here; if not, a text box takes the key itself.
-    bool hasDefaultButton() const;
-    bool hasCancelButton() const;
+    void addTimer(Timer* timer) { timers_.push_back(timer); }
+    void removeTimer(Timer* timer);
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    using Key = std::pair<std::string, int>;
+    struct Destroy {
+        void operator()(HWND window) const { DestroyWindow(window); }
+    };
 
-    void createControls(std::span<const ControlSpec> controls);
+    // The native child's tool tip, if its row has one.
+    template <class T> std::unique_ptr<T> withTip(std::unique_ptr<T> child);
+    HWND parentOf(Place place) const;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void command(WPARAM wParam, LPARAM lParam);
-    LRESULT defaultId() const;
     void activated();
     void updateDefaultLook();
     void restoreOthers();
     void destroyed();
     Child* childOf(HWND window) const;
-    NativeButton* buttonOf(HWND window) const;
     bool focusable(HWND child) const;
 
-    WindowSpec window_;
-    HWND hwnd_ = nullptr;
+    WindowSpec spec_;
+    Window* window_ = nullptr; // set once the window is made, cleared when it goes
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-
-    std::vector<std::unique_ptr<Child>> children_;
-    std::vector<std::unique_ptr<NativeTimer>> timers_;
-    std::map<Key, NativeLabel*> labels_;
-    std::map<Key, NativeTextBox*> textBoxes_;
-    std::map<Key, NativeButton*> buttons_;
-    std::map<std::string, NativeTimer*> timersByName_;
     std::unique_ptr<ToolTips> toolTips_;
+    std::vector<Timer*> timers_;
+    std::vector<HWND> tabOrder_;
 
     HWND lastFocus_ = nullptr;    // the child that last had the focus
     HWND pendingFocus_ = nullptr; // set while the window could not take the focus
     bool restoringFocus_ = false;
     bool lookPending_ = false;
     std::vector<HWND> disabledOthers_; // while modal
+
+    // The native window, from its first message to its last. Declared last, so that it is
+    // destroyed first, on every path out of the constructor as well, while the rest is there.
+    std::unique_ptr<std::remove_pointer_t<HWND>, Destroy> handle_;
 };
 
 } // namespace tk::win32

@@ -74,7 +74,13 @@ HWND activeForm() {
 
 void dispatch(MSG& message) {
     HWND active = activeForm();
-    if (active && IsDialogMessageW(active, &message)) return;
+    if (active && (message.hwnd == active || IsChild(active, message.hwnd))) {
+        if (message.message == WM_KEYDOWN && message.wParam == VK_TAB) {
+            SendMessageW(active, TabKey, (GetKeyState(VK_SHIFT) & 0x8000) == 0, 0);
+            return;
+        }
+        if (IsDialogMessageW(active, &message)) return;
+    }
     TranslateMessage(&message);
     DispatchMessageW(&message);
 }

@@ -22,6 +22,10 @@ void enable(const std::vector<HWND>& windows);
 // The program's active window, or null when another program's window is active.
 HWND activeForm();
 
+// Sent to the active form for Tab (wParam 1) and Shift+Tab (wParam 0): the form walks its own
+// tab order.
+constexpr UINT TabKey = WM_APP + 2;
+
 // One message of the queue: the keyboard interface of the active window (Tab, Enter,
 // Escape, mnemonics) first, then the usual translation and dispatch.
 void dispatch(MSG& message);

@@ -16,9 +16,6 @@ namespace tk::win32 {
 
 namespace {
 
-// Marks the images among a window's children, for the images in front of them.
-constexpr wchar_t ImageProperty[] = L"NodrellImage";
-
 // The resource of the program's own icon group: the first, which the shell shows.
 constexpr WORD ProgramIconResource = 1;
 
@@ -172,11 +169,10 @@ HCURSOR namedCursor(std::string_view name) {
 }
 
 Image::Image(FormWindow& form, const ControlSpec& row, int id, HWND parent)
-    : Child(form, row, id), picture_(row.picture.empty() ? nullptr : Picture::named(row.picture)) {
+    : NativeChild(form, row, id),
+      picture_(row.picture.empty() ? nullptr : Picture::named(row.picture)) {
     create(L"Static", L"", SS_LEFT, 0, parent,
            pixelBounds(row.left, row.top, row.width, row.height));
-    SetPropW(hwnd_, ImageProperty, this);
-    subclass(hwnd_);
 }
 
 bool Image::colors(HDC dc, HBRUSH& background) {
@@ -199,13 +195,10 @@ LRESULT Image::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PRINTCLIENT:
         paint(reinterpret_cast<HDC>(wParam));
         return 0;
-    case WM_NCDESTROY:
-        RemovePropW(window, ImageProperty);
-        break;
     default:
         break;
     }
-    return original(window, msg, wParam, lParam);
+    return Child::message(window, msg, wParam, lParam);
 }
 
 // Composes in memory what shows through the picture's transparent pixels, back to front:
@@ -226,8 +219,10 @@ void Image::paint(HDC dc) const {
     SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
 
     for (HWND sibling : siblingsBehind(hwnd_)) {
-        const auto* image = static_cast<const Image*>(GetPropW(sibling, ImageProperty));
-        if (!image || !image->picture_ || !IsWindowVisible(sibling)) continue;
+        const Child* child = Child::of(sibling);
+        if (!child || child->row().kind != Kind::Image || !IsWindowVisible(sibling)) continue;
+        const auto* image = static_cast<const Image*>(child);
+        if (!image->picture_) continue;
         const RECT other = boundsInParent(sibling);
         image->picture_->draw(memory, other.left, other.top);
     }

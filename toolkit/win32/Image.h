@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Child.h"
-#include "Subclass.h"
 
 #include <string_view>
 
@@ -37,7 +36,7 @@ HCURSOR namedCursor(std::string_view name);
 
 // An image: a Static that paints its picture over what lies behind it, the window's
 // background and the images further back.
-class Image final : public Child, private Subclass {
+class Image final : public NativeChild<NativeControl> {
 public:
     Image(FormWindow& form, const ControlSpec& row, int id, HWND parent);
 

@@ -2,6 +2,7 @@
 
 #include "Colors.h"
 #include "Font.h"
+#include "FormWindow.h"
 #include "Image.h"
 #include "Text.h"
 
@@ -10,10 +11,6 @@
 namespace tk::win32 {
 
 namespace {
-
-constexpr Color ButtonText = 0x80000012u;
-// Marks the native window of a label without background.
-constexpr wchar_t SeeThrough[] = L"NodrellSeeThrough";
 
 DWORD alignment(Align align) {
     switch (align) {
@@ -27,38 +24,34 @@ DWORD alignment(Align align) {
     return SS_LEFT;
 }
 
-} // namespace
-
-NativeLabel::NativeLabel(FormWindow& form, const ControlSpec& row, int id, HWND parent,
-                         const Font& windowFont)
-    : Child(form, row, id), font_(font(row.font.value_or(windowFont))),
-      fore_(row.foreColor.value_or(ButtonText)), back_(row.backColor.value_or(ButtonFace)),
-      cursor_(row.cursor.empty() ? nullptr : namedCursor(row.cursor)) {
-    // Plain Static styles wrap at word boundaries; the caption is shown as written.
-    const DWORD style = alignment(row.align) | SS_NOTIFY | SS_NOPREFIX;
-    const DWORD exStyle = row.border ? WS_EX_CLIENTEDGE : 0;
-    create(L"Static", widen(row.caption), style, exStyle, parent,
-           pixelBounds(row.left, row.top, row.width, row.height));
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    if (row.autoSize) fitCaption();
-    if (row.transparent) {
-        SetPropW(hwnd_, SeeThrough, reinterpret_cast<HANDLE>(1));
-        subclass(hwnd_);
-    }
+bool seeThrough(HWND window) {
+    const Child* child = Child::of(window);
+    return child != nullptr && child->row().kind == Kind::Label && child->row().transparent;
 }
 
-void NativeLabel::setVisible(bool visible) {
-    setVisibleNow(visible);
+} // namespace
+
+Label::Label(FormWindow& form, tk::Label& label, int id, HWND parent)
+    : NativeChild(form, label.row(), id), label_(label),
+      font_(font(row_.font.value_or(form.font()))),
+      cursor_(row_.cursor.empty() ? nullptr : namedCursor(row_.cursor)) {
+    // Plain Static styles wrap at word boundaries; the caption is shown as written.
+    const DWORD style = alignment(row_.align) | SS_NOTIFY | SS_NOPREFIX;
+    const DWORD exStyle = row_.border ? WS_EX_CLIENTEDGE : 0;
+    create(L"Static", widen(label.caption()), style, exStyle, parent,
+           pixelBounds(row_.left, row_.top, row_.width, row_.height));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (row_.autoSize) fitCaption();
+}
+
+void Label::setVisible(bool visible) {
+    NativeChild::setVisible(visible);
     if (row_.transparent) repaint();
 }
 
-// A write that changes nothing draws nothing: the clock writes its caption and colours on
-// every tick, and the see-through labels in front would be drawn again each time.
-void NativeLabel::setCaption(std::string_view caption) {
-    const std::wstring text = widen(caption);
-    if (text == windowText(hwnd_)) return;
+void Label::setCaption(std::string_view caption) {
     const RECT before = boundsInParent(hwnd_);
-    SetWindowTextW(hwnd_, text.c_str());
+    SetWindowTextW(hwnd_, widen(caption).c_str());
     if (row_.autoSize) fitCaption();
     if (row_.transparent) {
         // The old caption lies on the parent's background, which only the parent paints.
@@ -70,39 +63,23 @@ void NativeLabel::setCaption(std::string_view caption) {
     }
 }
 
-std::string NativeLabel::caption() const {
-    return narrow(windowText(hwnd_));
+void Label::notify(int code) {
+    if (code == STN_CLICKED) label_.reportClick();
 }
 
-void NativeLabel::setBackColor(Color color) {
-    if (color == back_) return;
-    back_ = color;
-    repaint();
-}
-
-void NativeLabel::setForeColor(Color color) {
-    if (color == fore_) return;
-    fore_ = color;
-    repaint();
-}
-
-void NativeLabel::notify(int code) {
-    if (code == STN_CLICKED && onClick) onClick();
-}
-
-bool NativeLabel::colors(HDC dc, HBRUSH& background) {
-    SetTextColor(dc, colorRef(fore_));
+bool Label::colors(HDC dc, HBRUSH& background) {
+    SetTextColor(dc, colorRef(label_.foreColor()));
     if (row_.transparent) {
         SetBkMode(dc, TRANSPARENT);
         background = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
     } else {
-        SetBkColor(dc, colorRef(back_));
-        background = brush(back_);
+        SetBkColor(dc, colorRef(label_.backColor()));
+        background = brush(label_.backColor());
     }
     return true;
 }
 
-void NativeLabel::fitCaption() {
+void Label::fitCaption() {
     const std::wstring text = windowText(hwnd_);
     HDC dc = GetDC(hwnd_);
     HGDIOBJ old = SelectObject(dc, font_);
@@ -124,7 +101,7 @@ void NativeLabel::fitCaption() {
     SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void NativeLabel::repaint() {
+void Label::repaint() {
     if (row_.transparent) {
         const RECT bounds = boundsInParent(hwnd_);
         RedrawWindow(GetParent(hwnd_), &bounds, nullptr,
@@ -136,12 +113,12 @@ void NativeLabel::repaint() {
 }
 
 // Labels without background in front of this one show it, so they are drawn again with it.
-void NativeLabel::redrawSeeThroughInFront() {
+void Label::redrawSeeThroughInFront() {
     const RECT mine = boundsInParent(hwnd_);
     for (HWND front = GetWindow(hwnd_, GW_HWNDPREV); front; front = GetWindow(front, GW_HWNDPREV)) {
         RECT overlap{};
         const RECT theirs = boundsInParent(front);
-        if (!GetPropW(front, SeeThrough) || !IntersectRect(&overlap, &mine, &theirs)) continue;
+        if (!seeThrough(front) || !IntersectRect(&overlap, &mine, &theirs)) continue;
         MapWindowPoints(GetParent(front), front, reinterpret_cast<POINT*>(&overlap), 2);
         InvalidateRect(front, &overlap, FALSE);
     }
@@ -149,7 +126,7 @@ void NativeLabel::redrawSeeThroughInFront() {
 
 // The visible controls behind this label, drawn into its own picture from the back one
 // forward: a native window hides its siblings behind it, so they would not show otherwise.
-void NativeLabel::drawSiblingsBehind(HDC dc) {
+void Label::drawSiblingsBehind(HDC dc) {
     const RECT mine = boundsInParent(hwnd_);
     for (HWND back : siblingsBehind(hwnd_)) {
         RECT overlap{};
@@ -165,17 +142,16 @@ void NativeLabel::drawSiblingsBehind(HDC dc) {
     }
 }
 
-LRESULT NativeLabel::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_PAINT && wParam == 0) {
+LRESULT Label::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (row_.transparent && msg == WM_PAINT && wParam == 0) {
         PAINTSTRUCT paint{};
         HDC dc = BeginPaint(window, &paint);
         drawSiblingsBehind(dc);
-        original(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        Child::message(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
         EndPaint(window, &paint);
         return 0;
     }
-    if (msg == WM_NCDESTROY) RemovePropW(window, SeeThrough);
-    return original(window, msg, wParam, lParam);
+    return Child::message(window, msg, wParam, lParam);
 }
 
 } // namespace tk::win32

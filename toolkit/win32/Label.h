@@ -1,28 +1,20 @@
 #pragma once
 
 #include "Child.h"
-#include "Subclass.h"
 #include "toolkit/Controls.h"
 
 namespace tk::win32 {
 
 // A label: a Static control that reports clicks. One without background shows the labels
 // behind it through.
-class NativeLabel final : public Label, public Child, private Subclass {
+class Label final : public NativeChild<NativeLabel> {
 public:
-    NativeLabel(FormWindow& form, const ControlSpec& row, int id, HWND parent,
-                const Font& windowFont);
+    Label(FormWindow& form, tk::Label& label, int id, HWND parent);
 
-    void setEnabled(bool enabled) override { setEnabledNow(enabled); }
-    bool enabled() const override { return enabledNow(); }
     void setVisible(bool visible) override;
-    bool visible() const override { return visibleNow(); }
     void setCaption(std::string_view caption) override;
-    std::string caption() const override;
-    void setBackColor(Color color) override;
-    Color backColor() const override { return back_; }
-    void setForeColor(Color color) override;
-    Color foreColor() const override { return fore_; }
+    // Drawn in the label's colours, which WM_CTLCOLORSTATIC reads.
+    void setColors(Color, Color) override { repaint(); }
 
     void notify(int code) override;
     bool colors(HDC dc, HBRUSH& background) override;
@@ -35,9 +27,8 @@ private:
     void drawSiblingsBehind(HDC dc);
     LRESULT message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    tk::Label& label_;
     HFONT font_;
-    Color fore_;
-    Color back_;
     HCURSOR cursor_;
 };
 

@@ -1,34 +1,19 @@
 #include "Line.h"
 
 #include "Colors.h"
-
-#include <algorithm>
+#include "toolkit/LineBounds.h"
 
 namespace tk::win32 {
 
-namespace {
-
-constexpr Color WindowText = 0x80000008u;
-
-} // namespace
-
-Line::Line(FormWindow& form, const ControlSpec& row, int id, HWND parent) : Child(form, row, id) {
+Line::Line(FormWindow& form, const ControlSpec& row, int id, HWND parent)
+    : NativeChild(form, row, id) {
     // The row holds the end points x1, y1, x2, y2.
     const RECT first = pixelBounds(row.left, row.top, 0, 0);
     const RECT second = pixelBounds(row.width, row.height, 0, 0);
-    const RECT ends{first.left, first.top, second.left, second.top};
-    const int thickness = std::max(row.lineWidth, 1);
-    const int before = (thickness - 1) / 2; // the thickness lies across the line's middle
-    RECT bounds{std::min(ends.left, ends.right), std::min(ends.top, ends.bottom),
-                std::max(ends.left, ends.right), std::max(ends.top, ends.bottom)};
-    if (bounds.bottom - bounds.top <= bounds.right - bounds.left) {
-        bounds.top -= before;
-        bounds.bottom = bounds.top + thickness;
-    } else {
-        bounds.left -= before;
-        bounds.right = bounds.left + thickness;
-    }
-    create(L"Static", L"", SS_LEFT, 0, parent, bounds);
+    const PixelBounds line =
+        lineBounds(first.left, first.top, second.left, second.top, row.lineWidth);
+    create(L"Static", L"", SS_LEFT, 0, parent,
+           RECT{line.left, line.top, line.left + line.width, line.top + line.height});
 }
 
 bool Line::colors(HDC dc, HBRUSH& background) {

@@ -5,7 +5,7 @@
 namespace tk::win32 {
 
 // A horizontal or vertical line: a Static filled with the line's colour.
-class Line final : public Child {
+class Line final : public NativeChild<NativeControl> {
 public:
     Line(FormWindow& form, const ControlSpec& row, int id, HWND parent);
 

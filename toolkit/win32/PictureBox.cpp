@@ -6,10 +6,9 @@
 namespace tk::win32 {
 
 PictureBox::PictureBox(FormWindow& form, const ControlSpec& row, int id, HWND parent)
-    : Child(form, row, id) {
+    : NativeChild(form, row, id) {
     create(L"Static", L"", SS_LEFT, WS_EX_CONTROLPARENT | (row.border ? WS_EX_CLIENTEDGE : 0),
            parent, pixelBounds(row.left, row.top, row.width, row.height));
-    subclass(hwnd_);
 }
 
 bool PictureBox::colors(HDC dc, HBRUSH& background) {
@@ -30,13 +29,12 @@ LRESULT PictureBox::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSCROLLBAR:
     case WM_DRAWITEM:
-    case DM_GETDEFID:
         if (HWND top = form_.hwnd()) return SendMessageW(top, msg, wParam, lParam);
         break;
     default:
         break;
     }
-    return original(window, msg, wParam, lParam);
+    return Child::message(window, msg, wParam, lParam);
 }
 
 } // namespace tk::win32

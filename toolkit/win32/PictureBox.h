@@ -1,12 +1,11 @@
 #pragma once
 
 #include "Child.h"
-#include "Subclass.h"
 
 namespace tk::win32 {
 
 // A picture box holding other controls: a Static that the keyboard interface walks into.
-class PictureBox final : public Child, private Subclass {
+class PictureBox final : public NativeChild<NativeControl> {
 public:
     PictureBox(FormWindow& form, const ControlSpec& row, int id, HWND parent);
 

@@ -1,5 +1,6 @@
 #include "toolkit/Program.h"
 
+#include "FormWindow.h"
 #include "Forms.h"
 #include "Text.h"
 
@@ -33,12 +34,13 @@ void initCommonControls() {
     InitCommonControls();
 }
 
-void msgBox(std::string_view text, std::string_view title, MsgIcon icon) {
-    HWND owner = win32::forms::activeForm();
+void showMessageBox(NativeWindow* owner, std::string_view text, std::string_view title,
+                    MsgIcon icon) {
+    HWND window = owner != nullptr ? static_cast<win32::FormWindow*>(owner)->hwnd() : nullptr;
     // The box disables its owner itself; the program's other windows wait as well.
-    const std::vector<HWND> others = win32::forms::disableAllExcept(owner);
+    const std::vector<HWND> others = win32::forms::disableAllExcept(window);
     const UINT type = MB_OK | (icon == MsgIcon::Warning ? MB_ICONWARNING : 0u);
-    MessageBoxW(owner, win32::widen(text).c_str(), win32::widen(title).c_str(), type);
+    MessageBoxW(window, win32::widen(text).c_str(), win32::widen(title).c_str(), type);
     win32::forms::enable(others);
 }
 

@@ -33,38 +33,33 @@ int shiftState() {
 
 } // namespace
 
-NativeTextBox::NativeTextBox(FormWindow& form, const ControlSpec& row, int id, HWND parent,
-                             const Font& windowFont)
-    : Child(form, row, id) {
+TextBox::TextBox(FormWindow& form, tk::TextBox& box, int id, HWND parent)
+    : NativeChild(form, box.row(), id), box_(box) {
     ++quiet_; // the text it is created with is no change
-    create(L"Edit", widen(row.caption), ES_AUTOHSCROLL | WS_TABSTOP | alignment(row.align),
-           WS_EX_CLIENTEDGE, parent, pixelBounds(row.left, row.top, row.width, row.height));
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font(row.font.value_or(windowFont))),
+    create(L"Edit", widen(row_.caption), ES_AUTOHSCROLL | WS_TABSTOP | alignment(row_.align),
+           WS_EX_CLIENTEDGE, parent, pixelBounds(row_.left, row_.top, row_.width, row_.height));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font(row_.font.value_or(form.font()))),
                  FALSE);
     // Limits typing and pasting only; setText may still write more.
-    if (row.maxLength > 0) SendMessageW(hwnd_, EM_LIMITTEXT, row.maxLength, 0);
+    if (row_.maxLength > 0) SendMessageW(hwnd_, EM_LIMITTEXT, row_.maxLength, 0);
     SendMessageW(hwnd_, EM_SETSEL, 0, 0);
-    subclass(hwnd_);
     --quiet_;
 }
 
-void NativeTextBox::setText(std::string_view text) {
-    // The control's own change notice is held back and the change reported here, so that it
-    // comes exactly once whether or not the control reports an unchanged text, and after
-    // the selection went back to the start.
+// The control's own change notice is held back, whether or not it reports an unchanged text.
+void TextBox::setText(std::string_view text) {
     const std::wstring wide = widen(text);
     ++quiet_;
     SendMessageW(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
     SendMessageW(hwnd_, EM_SETSEL, 0, 0);
     --quiet_;
-    if (onChange) onChange();
 }
 
-std::string NativeTextBox::text() const {
+std::string TextBox::text() const {
     return narrow(windowText(hwnd_));
 }
 
-std::pair<int, int> NativeTextBox::selection() const {
+std::pair<int, int> TextBox::selection() const {
     DWORD start = 0;
     DWORD end = 0;
     SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
@@ -72,18 +67,18 @@ std::pair<int, int> NativeTextBox::selection() const {
     return {static_cast<int>(start), static_cast<int>(end)};
 }
 
-void NativeTextBox::setSelStart(int start) {
+void TextBox::setSelStart(int start) {
     const std::wstring text = windowText(hwnd_);
     const int units = charsToUnits(text, std::max(start, 0));
     SendMessageW(hwnd_, EM_SETSEL, units, units);
 }
 
-int NativeTextBox::selStart() const {
+int TextBox::selStart() const {
     const auto [start, end] = selection();
     return unitsToChars(windowText(hwnd_), std::min(start, end));
 }
 
-void NativeTextBox::setSelLength(int length) {
+void TextBox::setSelLength(int length) {
     const std::wstring text = windowText(hwnd_);
     const auto [start, end] = selection();
     const int from = std::min(start, end);
@@ -92,21 +87,13 @@ void NativeTextBox::setSelLength(int length) {
     SendMessageW(hwnd_, EM_SETSEL, from, to);
 }
 
-int NativeTextBox::selLength() const {
+int TextBox::selLength() const {
     const std::wstring text = windowText(hwnd_);
     const auto [start, end] = selection();
     return unitsToChars(text, std::max(start, end)) - unitsToChars(text, std::min(start, end));
 }
 
-void NativeTextBox::setFocus() {
-    form_.focus(hwnd_);
-}
-
-bool NativeTextBox::hasFocus() const {
-    return hwnd_ && GetFocus() == hwnd_;
-}
-
-void NativeTextBox::notify(int code) {
+void TextBox::notify(int code) {
     if (code == EN_MAXTEXT) {
         // Comes before the control drops what does not fit.
         refused_ = windowText(hwnd_);
@@ -118,62 +105,55 @@ void NativeTextBox::notify(int code) {
         refused_.reset();
         if (unchanged) return;
     }
-    if (onChange) onChange();
+    box_.reportChange();
 }
 
-void NativeTextBox::gotFocus() {
-    if (onGotFocus) onGotFocus();
-}
-
-void NativeTextBox::mouseUp(int button, WPARAM wParam, LPARAM lParam) {
-    if (!onMouseUp) return;
+void TextBox::mouseUp(int button, WPARAM wParam, LPARAM lParam) {
     const int shift = ((wParam & MK_SHIFT) ? ShiftMask : 0) |
                       ((wParam & MK_CONTROL) ? CtrlMask : 0) | (keyDown(VK_MENU) ? AltMask : 0);
     const int x = static_cast<short>(LOWORD(lParam));
     const int y = static_cast<short>(HIWORD(lParam));
-    onMouseUp(button, shift, x, y);
+    box_.reportMouseUp(button, shift, x, y);
 }
 
-LRESULT NativeTextBox::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TextBox::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_GETDLGCODE: {
         // Enter and Escape are the text box's own keys when no button of the window
         // takes them.
-        LRESULT code = original(window, msg, wParam, lParam);
+        LRESULT code = Child::message(window, msg, wParam, lParam);
         const auto* queued = reinterpret_cast<const MSG*>(lParam);
         if (queued && (queued->message == WM_KEYDOWN || queued->message == WM_CHAR)) {
-            if ((queued->wParam == VK_RETURN && !form_.hasDefaultButton()) ||
-                (queued->wParam == VK_ESCAPE && !form_.hasCancelButton()))
+            if ((queued->wParam == VK_RETURN && !form_.takesDialogKey(DialogKey::Enter)) ||
+                (queued->wParam == VK_ESCAPE && !form_.takesDialogKey(DialogKey::Escape)))
                 code |= DLGC_WANTMESSAGE;
         }
         return code;
     }
     case WM_CHAR: {
         int key = static_cast<int>(wParam);
-        if (onKeyPress) {
-            onKeyPress(key);
-            if (key == 0) return 0;
-        }
-        const LRESULT result = original(window, msg, static_cast<WPARAM>(key), lParam);
+        box_.reportKeyPress(key);
+        if (key == 0) return 0;
+        const LRESULT result = Child::message(window, msg, static_cast<WPARAM>(key), lParam);
         refused_.reset();
         return result;
     }
     case WM_PASTE: {
-        const LRESULT result = original(window, msg, wParam, lParam);
+        const LRESULT result = Child::message(window, msg, wParam, lParam);
         refused_.reset();
         return result;
     }
     case WM_KEYUP:
     case WM_SYSKEYUP:
-        if (onKeyUp) onKeyUp(static_cast<int>(wParam), shiftState());
-        return original(window, msg, wParam, lParam);
+        box_.reportKeyUp(static_cast<int>(wParam), shiftState());
+        return Child::message(window, msg, wParam, lParam);
     case WM_SETFOCUS: {
-        const LRESULT result = original(window, msg, wParam, lParam);
+        const LRESULT result = Child::message(window, msg, wParam, lParam);
         form_.childFocused(hwnd_);
         if (clicking_)
             focusedByClick_ = true; // reported once the press is handled
         else if (!form_.restoringFocus())
-            gotFocus();
+            box_.reportGotFocus();
         return result;
     }
     case WM_KILLFOCUS:
@@ -182,14 +162,14 @@ LRESULT NativeTextBox::message(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_LBUTTONDOWN: {
         clicking_ = true;
         focusedByClick_ = false;
-        const LRESULT result = original(window, msg, wParam, lParam);
+        const LRESULT result = Child::message(window, msg, wParam, lParam);
         clicking_ = false;
         if (focusedByClick_) {
             focusedByClick_ = false;
             // The control has placed the caret at the press; the got-focus handling comes
             // after, and a selection it makes is kept through the rest of the press.
             const auto before = selection();
-            gotFocus();
+            box_.reportGotFocus();
             holdSelection_ = selection() != before && GetCapture() == hwnd_;
         }
         return result;
@@ -202,24 +182,24 @@ LRESULT NativeTextBox::message(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
         break;
     case WM_LBUTTONUP: {
         holdSelection_ = false;
-        const LRESULT result = original(window, msg, wParam, lParam);
+        const LRESULT result = Child::message(window, msg, wParam, lParam);
         mouseUp(LeftButton, wParam, lParam);
         return result;
     }
     case WM_RBUTTONUP: {
-        const LRESULT result = original(window, msg, wParam, lParam);
+        const LRESULT result = Child::message(window, msg, wParam, lParam);
         mouseUp(RightButton, wParam, lParam);
         return result;
     }
     case WM_MBUTTONUP: {
-        const LRESULT result = original(window, msg, wParam, lParam);
+        const LRESULT result = Child::message(window, msg, wParam, lParam);
         mouseUp(MiddleButton, wParam, lParam);
         return result;
     }
     default:
         break;
     }
-    return original(window, msg, wParam, lParam);
+    return Child::message(window, msg, wParam, lParam);
 }
 
 } // namespace tk::win32

@@ -2,32 +2,30 @@
 
 #include "Win32.h"
 #include "toolkit/Controls.h"
+#include "toolkit/Native.h"
 
 namespace tk::win32 {
 
-// A timer of the window: WM_TIMER with the timer's id, on the clock's multiples of the
-// interval.
-class NativeTimer final : public Timer {
-public:
-    NativeTimer(HWND owner, UINT_PTR id, int interval, bool enabled);
+class FormWindow;
 
-    void setInterval(int milliseconds) override;
-    int interval() const override { return interval_; }
-    void setEnabled(bool enabled) override;
-    bool enabled() const override { return enabled_; }
+// A timer of the window: WM_TIMER with the timer's id, set anew for every tick.
+class Timer final : public NativeTimer {
+public:
+    Timer(FormWindow& form, tk::Timer& timer, UINT_PTR id);
+    ~Timer() override;
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
+
+    void schedule(int interval) override;
+    void stop() override;
 
     UINT_PTR id() const { return id_; }
-    void tick();
-    // The window is going: no more ticks.
-    void stop();
+    void tick() { timer_.reportTick(); }
 
 private:
-    void apply();
-
-    HWND owner_;
+    FormWindow& form_;
+    tk::Timer& timer_;
     UINT_PTR id_;
-    int interval_;
-    bool enabled_;
 };
 
 } // namespace tk::win32

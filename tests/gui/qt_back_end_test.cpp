@@ -1,9 +1,15 @@
+// What the Qt back end itself must do for the forms rules: keep typing within the limit, run
+// handlers inside the write or focus move that caused them, keep the ticks coming on time and
+// through modal waits, and survive a window destroyed while it is shown modally. The rules of
+// the core are proven in tests/unit/toolkit_rules_test.cpp.
+
 #include "QtWidgets.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Program.h"
 #include "toolkit/TimerPhase.h"
 #include "toolkit/Window.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -43,26 +49,14 @@ const std::array ProbeControls{
     ControlSpec{.kind = Kind::Timer, .name = "Ticker", .interval = 20},
 };
 
-class ToolkitRules : public testing::Test {
+class QtBackEnd : public testing::Test {
 protected:
     std::unique_ptr<tk::Window> window = tk::createWindow(Probe, ProbeControls);
     tk::TextBox& a = window->textBox("txtA");
     tk::TextBox& b = window->textBox("txtB");
 };
 
-TEST_F(ToolkitRules, EveryCodeWriteRunsTheChangeHandlerOnceBeforeReturning) {
-    std::vector<std::string> seen;
-    a.onChange = [&] { seen.push_back(a.text()); };
-
-    a.setText("12");
-    ASSERT_EQ(seen, std::vector<std::string>{"12"});
-    a.setText("12"); // unchanged text: still one change
-    EXPECT_EQ(seen, (std::vector<std::string>{"12", "12"}));
-    a.setText("");
-    EXPECT_EQ(seen, (std::vector<std::string>{"12", "12", ""}));
-}
-
-TEST_F(ToolkitRules, CodeMayWriteBeyondTheTypingLimitButTheUserMayNot) {
+TEST_F(QtBackEnd, CodeMayWriteBeyondTheTypingLimitButTheUserMayNot) {
     a.setText("0 5");
     EXPECT_EQ(a.text(), "0 5");
     EXPECT_EQ(a.maxLength(), 2);
@@ -81,21 +75,7 @@ TEST_F(ToolkitRules, CodeMayWriteBeyondTheTypingLimitButTheUserMayNot) {
     EXPECT_EQ(changes, 2); // one change per accepted keystroke
 }
 
-TEST_F(ToolkitRules, WritingAFieldResetsTheSelectionBeforeItsHandlerRuns) {
-    a.setText("34");
-    a.setSelStart(1);
-    a.setSelLength(1);
-    a.onChange = [&] {
-        EXPECT_EQ(a.selStart(), 0);
-        EXPECT_EQ(a.selLength(), 0);
-        a.setSelLength(2);
-    };
-    a.setText("56");
-    EXPECT_EQ(a.selStart(), 0);
-    EXPECT_EQ(a.selLength(), 2);
-}
-
-TEST_F(ToolkitRules, HandlersNestInsideTheWriteAndTheFocusMove) {
+TEST_F(QtBackEnd, HandlersNestInsideTheWriteAndTheFocusMove) {
     window->show();
     ASSERT_TRUE(waitActive("Probe"));
     std::vector<std::string> order;
@@ -118,7 +98,7 @@ TEST_F(ToolkitRules, HandlersNestInsideTheWriteAndTheFocusMove) {
     EXPECT_TRUE(b.hasFocus());
 }
 
-TEST_F(ToolkitRules, AModalBoxKeepsTheTicksComing) {
+TEST_F(QtBackEnd, AModalBoxKeepsTheTicksComing) {
     int ticks = 0;
     bool boxOpen = false;
     int ticksWhileOpen = 0;
@@ -139,7 +119,7 @@ TEST_F(ToolkitRules, AModalBoxKeepsTheTicksComing) {
     EXPECT_EQ(ticks, ticksWhileOpen);
 }
 
-TEST_F(ToolkitRules, TicksKeepToTheClocksMultiplesOfTheInterval) {
+TEST_F(QtBackEnd, TicksKeepToTheClocksMultiplesOfTheInterval) {
     tk::Timer& ticker = window->timer("Ticker");
     ticker.setInterval(50);
     std::vector<int> late;
@@ -153,19 +133,16 @@ TEST_F(ToolkitRules, TicksKeepToTheClocksMultiplesOfTheInterval) {
     EXPECT_LE(late[5], 10);
 }
 
-TEST_F(ToolkitRules, DisabledFieldsTakeNoFocus) {
-    window->show();
-    ASSERT_TRUE(waitActive("Probe"));
-    a.setFocus();
-    ASSERT_TRUE(a.hasFocus());
-    b.setEnabled(false);
-    int focused = 0;
-    b.onGotFocus = [&] { ++focused; };
-    b.setFocus();
-    EXPECT_FALSE(b.hasFocus());
-    QTest::keyClick(qobject_cast<QLineEdit*>(widget("Probe", "txtA")), Qt::Key_Tab);
-    EXPECT_FALSE(b.hasFocus());
-    EXPECT_EQ(focused, 0);
+TEST_F(QtBackEnd, AWindowDestroyedWhileShownModallyLeavesNothingBehind) {
+    tk::Window* shown = window.get();
+    int ticks = 0;
+    shown->timer("Ticker").onTick = [&] {
+        if (++ticks == 3) window.reset();
+    };
+    shown->showModal(); // returns once the handler has destroyed the window
+    EXPECT_FALSE(window);
+    EXPECT_EQ(topLevel("Probe"), nullptr);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 } // namespace

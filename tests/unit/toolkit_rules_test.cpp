@@ -1,0 +1,406 @@
+// The forms rules of the toolkit's core, which both back ends share, over a back end that
+// only records what the core asks of it and takes the user's input by hand.
+
+#include "toolkit/Native.h"
+#include "toolkit/Window.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tk {
+
+namespace {
+
+class FakeWindow;
+
+template <class Interface> class Fake : public Interface {
+public:
+    Fake(FakeWindow& window, std::function<void()> gotFocus)
+        : window_(window), gotFocus_(std::move(gotFocus)) {}
+    void setEnabled(bool) override {}
+    void setVisible(bool) override {}
+    // The focus moves at once and reports the move, as both window systems do.
+    void setFocus() override;
+    bool hasFocus() const override;
+
+private:
+    FakeWindow& window_;
+    std::function<void()> gotFocus_;
+};
+
+class FakeLabel final : public Fake<NativeLabel> {
+public:
+    using Fake::Fake;
+    void setCaption(std::string_view) override {}
+    void setColors(Color, Color) override {}
+};
+
+class FakeTextBox final : public Fake<NativeTextBox> {
+public:
+    FakeTextBox(FakeWindow& window, TextBox& box)
+        : Fake(window, [&box] { box.reportGotFocus(); }), text_(box.row().caption) {}
+    void setText(std::string_view text) override {
+        text_ = text;
+        start_ = length_ = 0;
+    }
+    std::string text() const override { return text_; }
+    void setSelStart(int start) override { start_ = std::min(start, size()); }
+    int selStart() const override { return start_; }
+    void setSelLength(int length) override { length_ = std::min(length, size() - start_); }
+    int selLength() const override { return length_; }
+
+private:
+    int size() const { return static_cast<int>(text_.size()); }
+    std::string text_;
+    int start_ = 0;
+    int length_ = 0;
+};
+
+class FakeButton final : public Fake<NativeButton> {
+public:
+    FakeButton(FakeWindow& window, Button& button) : Fake(window, {}), button_(button) {}
+    void setCaption(std::string_view) override {}
+    void click() override { button_.reportClick(); }
+
+private:
+    Button& button_;
+};
+
+class FakeTimer final : public NativeTimer {
+public:
+    void schedule(int interval) override { scheduled = interval; }
+    void stop() override { scheduled = 0; }
+    int scheduled = 0; // the interval of the next tick asked for; 0 for none
+};
+
+class FakeWindow final : public NativeWindow {
+public:
+    explicit FakeWindow(Window& window) : window_(window) {
+        last = this;
+        ++alive;
+    }
+    ~FakeWindow() override {
+        if (active_ == this) active_ = nullptr;
+        --alive;
+    }
+
+    std::unique_ptr<NativeLabel> createLabel(Place place, Label& label) override {
+        return record(place, label.row(), std::make_unique<FakeLabel>(*this, nullptr));
+    }
+    std::unique_ptr<NativeTextBox> createTextBox(Place place, TextBox& box) override {
+        return record(place, box.row(), std::make_unique<FakeTextBox>(*this, box));
+    }
+    std::unique_ptr<NativeButton> createButton(Place place, Button& button) override {
+        return record(place, button.row(), std::make_unique<FakeButton>(*this, button));
+    }
+    std::unique_ptr<NativeControl> createStatic(Place place, const ControlSpec& row) override {
+        return record(place, row, std::make_unique<FakeLabel>(*this, nullptr));
+    }
+    std::unique_ptr<NativeTimer> createTimer(Place, Timer&) override {
+        auto native = std::make_unique<FakeTimer>();
+        timer = native.get();
+        return native;
+    }
+    void setTabOrder(std::span<Control* const>) override {}
+
+    void setCaption(std::string_view) override {}
+    void show() override { shown = true; }
+    // Active while it is shown; the events of its modal loop come from `whileModal`, which
+    // may close or destroy the window.
+    void showModal(NativeWindow* owner) override {
+        modalOwner = owner;
+        show();
+        activate();
+        const std::function<void()> events = whileModal;
+        if (events) events();
+    }
+    void close() override {
+        shown = false;
+        if (active_ == this) active_ = nullptr;
+        window_.closed();
+    }
+    bool visible() const override { return shown; }
+    bool active() const override { return active_ == this; }
+    void activate() override { active_ = this; }
+    void clearFocus() override { focus = nullptr; }
+
+    static inline FakeWindow* last = nullptr; // the one made last
+    static inline int alive = 0;
+    static inline FakeWindow* active_ = nullptr;
+
+    const NativeControl* focus = nullptr;
+    bool shown = false;
+    NativeWindow* modalOwner = nullptr;
+    std::function<void()> whileModal;
+    FakeTimer* timer = nullptr;
+    std::vector<std::string> made; // "name in container, row n", in the order they were made
+
+private:
+    template <class T>
+    std::unique_ptr<T> record(Place place, const ControlSpec& row, std::unique_ptr<T> control) {
+        const auto holder = std::find_if(names_.begin(), names_.end(), [&](const auto& entry) {
+            return entry.first == place.container;
+        });
+        made.push_back(std::string(row.name) + " in " +
+                       (holder != names_.end() ? holder->second : "the window") + ", row " +
+                       std::to_string(place.row));
+        names_.emplace_back(control.get(), std::string(row.name));
+        return control;
+    }
+
+    Window& window_;
+    std::vector<std::pair<const NativeControl*, std::string>> names_;
+};
+
+template <class Interface> void Fake<Interface>::setFocus() {
+    window_.focus = this;
+    if (gotFocus_) gotFocus_();
+}
+
+template <class Interface> bool Fake<Interface>::hasFocus() const {
+    return window_.focus == this && window_.active();
+}
+
+} // namespace
+
+std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec&, Window& window) {
+    return std::make_unique<FakeWindow>(window);
+}
+
+// The box is active while it is open and leaves no window active behind it.
+void showMessageBox(NativeWindow*, std::string_view, std::string_view, MsgIcon) {
+    FakeWindow::active_ = nullptr;
+}
+
+namespace {
+
+// Listed front to back: the picture box follows the controls it holds, and the tab order
+// differs from the table's order.
+const std::array ProbeControls{
+    ControlSpec{.kind = Kind::Label, .name = "lblHint", .container = "picFields", .tabIndex = 2},
+    ControlSpec{.kind = Kind::TextBox,
+                .name = "txtField",
+                .index = 1,
+                .container = "picFields",
+                .caption = "34",
+                .tabIndex = 4},
+    ControlSpec{.kind = Kind::TextBox,
+                .name = "txtField",
+                .index = 0,
+                .container = "picFields",
+                .caption = "12",
+                .tabIndex = 3},
+    ControlSpec{.kind = Kind::Button, .name = "cmdOK", .tabIndex = 0, .isDefault = true},
+    ControlSpec{.kind = Kind::PictureBox, .name = "picFields", .tabIndex = 5},
+    ControlSpec{.kind = Kind::Button, .name = "cmdCancel", .tabIndex = 1, .isCancel = true},
+    ControlSpec{.kind = Kind::Timer, .name = "Ticker", .interval = 250},
+};
+
+WindowSpec spec(std::string_view name) {
+    WindowSpec window;
+    window.name = name;
+    return window;
+}
+
+struct Probe {
+    explicit Probe(std::string_view name = "Probe")
+        : window(createWindow(spec(name), ProbeControls)), fake(*FakeWindow::last) {
+        window->show();
+        fake.activate();
+    }
+    std::unique_ptr<Window> window;
+    FakeWindow& fake;
+};
+
+class ToolkitRules : public testing::Test {
+protected:
+    Probe probe;
+    Window& window = *probe.window;
+    FakeWindow& fake = probe.fake;
+    TextBox& first = window.textBox("txtField", 0);
+    TextBox& second = window.textBox("txtField", 1);
+    Button& ok = window.button("cmdOK");
+    Button& cancel = window.button("cmdCancel");
+};
+
+std::string errorOf(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const std::invalid_argument& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+TEST_F(ToolkitRules, LooksUpByNameAndIndexWithOneErrorForWhatIsNotThere) {
+    EXPECT_EQ(first.text(), "12");
+    EXPECT_EQ(second.text(), "34");
+    EXPECT_EQ(window.timer("Ticker").interval(), 250);
+    EXPECT_EQ(errorOf([&] { window.textBox("txtField", 2); }), "Probe has no text box txtField(2)");
+    EXPECT_EQ(errorOf([&] { window.textBox("txtField"); }), "Probe has no text box txtField");
+    EXPECT_EQ(errorOf([&] { window.button("lblHint"); }), "Probe has no button lblHint");
+    EXPECT_EQ(errorOf([&] { window.timer("Tocker"); }), "Probe has no timer Tocker");
+}
+
+TEST_F(ToolkitRules, AContainerIsMadeBeforeItsControlsWhereverItStands) {
+    // The window's own controls front to back, then those of the picture box.
+    EXPECT_EQ(fake.made, (std::vector<std::string>{
+                             "cmdOK in the window, row 3", "picFields in the window, row 4",
+                             "cmdCancel in the window, row 5", "lblHint in picFields, row 0",
+                             "txtField in picFields, row 1", "txtField in picFields, row 2"}));
+
+    // A control placed in a picture box the table lacks: no window is left behind.
+    const int before = FakeWindow::alive;
+    const std::array lost{ControlSpec{.kind = Kind::Label, .name = "lblLost", .container = "pic"}};
+    EXPECT_EQ(errorOf([&] { createWindow(spec("Lost"), lost); }),
+              "Lost has no picture box pic to hold lblLost");
+    EXPECT_EQ(FakeWindow::alive, before);
+}
+
+TEST_F(ToolkitRules, ACodeWriteRunsTheChangeHandlerOnceAfterTheSelectionWentBack) {
+    std::vector<std::string> seen;
+    first.onChange = [&] {
+        seen.push_back(first.text() + " at " + std::to_string(first.selStart()) + "+" +
+                       std::to_string(first.selLength()));
+    };
+    first.setSelStart(1);
+    first.setSelLength(1);
+    first.setText("56");
+    first.setText("56"); // unchanged: still one change
+    first.setText("");
+    first.reportChange(); // the user's edit
+    EXPECT_EQ(seen, (std::vector<std::string>{"56 at 0+0", "56 at 0+0", " at 0+0", " at 0+0"}));
+}
+
+TEST_F(ToolkitRules, TabWalksTheTabOrderPastLabelsAndWhatTakesNoFocus) {
+    const auto focused = [&] {
+        for (const char* name : {"cmdOK", "cmdCancel"})
+            if (window.button(name).hasFocus()) return std::string(name);
+        for (int i = 0; i < 2; ++i)
+            if (window.textBox("txtField", i).hasFocus())
+                return "txtField(" + std::to_string(i) + ")";
+        return std::string("nothing");
+    };
+    const auto tabbedTo = [&](bool forward) {
+        window.tab(forward);
+        return focused();
+    };
+    int arrivals = 0;
+    second.onGotFocus = [&] { ++arrivals; };
+
+    EXPECT_EQ(tabbedTo(true), "cmdOK");
+    EXPECT_EQ(tabbedTo(true), "cmdCancel");
+    EXPECT_EQ(tabbedTo(true), "txtField(0)");
+    EXPECT_EQ(tabbedTo(true), "txtField(1)");
+    EXPECT_EQ(arrivals, 1);
+    EXPECT_EQ(second.selStart(), 0);
+    EXPECT_EQ(second.selLength(), 2); // tabbed into: the whole text
+    EXPECT_EQ(tabbedTo(true), "cmdOK");
+    EXPECT_EQ(tabbedTo(false), "txtField(1)");
+
+    // A control that is disabled or hidden loses the focus to the window, not to the next
+    // control, and takes it no more.
+    second.setEnabled(false);
+    EXPECT_EQ(focused(), "nothing");
+    second.setFocus();
+    EXPECT_EQ(focused(), "nothing");
+    cancel.setVisible(false);
+    EXPECT_EQ(tabbedTo(true), "cmdOK");
+    EXPECT_EQ(tabbedTo(true), "txtField(0)");
+    EXPECT_EQ(tabbedTo(true), "cmdOK");
+    EXPECT_EQ(arrivals, 2); // tabbed to forward and back
+}
+
+TEST_F(ToolkitRules, EnterAndEscapePressTheDefaultAndTheCancelButton) {
+    std::vector<std::string> pressed;
+    ok.onClick = [&] { pressed.push_back("OK"); };
+    cancel.onClick = [&] { pressed.push_back("Cancel"); };
+
+    first.setFocus();
+    EXPECT_TRUE(window.pressDialogButton(DialogKey::Enter));
+    EXPECT_TRUE(window.pressDialogButton(DialogKey::Escape));
+    cancel.setFocus(); // Enter presses the button with the focus
+    EXPECT_TRUE(window.pressDialogButton(DialogKey::Enter));
+    EXPECT_EQ(pressed, (std::vector<std::string>{"OK", "Cancel", "Cancel"}));
+
+    // A disabled or hidden button presses nothing: the key is the text box's own.
+    first.setFocus();
+    ok.setEnabled(false);
+    cancel.setVisible(false);
+    EXPECT_EQ(window.dialogButton(DialogKey::Enter), nullptr);
+    EXPECT_EQ(window.dialogButton(DialogKey::Escape), nullptr);
+    EXPECT_FALSE(window.pressDialogButton(DialogKey::Enter));
+    EXPECT_EQ(pressed.size(), 3u);
+}
+
+TEST_F(ToolkitRules, AfterAModalWindowOrBoxTheWindowBeforeIsActiveAgain) {
+    Probe about("About");
+    fake.activate();
+    about.fake.whileModal = [&] { about.window->unload(); };
+    about.window->showModal();
+    EXPECT_EQ(about.fake.modalOwner, &fake);
+    EXPECT_TRUE(fake.active());
+
+    msgBox("Not a valid time.", "Invallid time value", MsgIcon::Warning);
+    EXPECT_TRUE(fake.active());
+
+    // Not when another window took over meanwhile.
+    Probe other("Other");
+    about.fake.whileModal = [&] {
+        about.window->unload();
+        other.fake.activate();
+    };
+    fake.activate();
+    about.window->showModal();
+    EXPECT_TRUE(other.fake.active());
+
+    // Nor does a window destroyed while it is shown take anything with it.
+    auto gone = std::make_unique<Probe>("Gone");
+    gone->fake.whileModal = [&] { gone.reset(); };
+    fake.activate();
+    Window& shown = *gone->window;
+    shown.showModal();
+    EXPECT_FALSE(gone);
+    EXPECT_TRUE(fake.active());
+}
+
+TEST_F(ToolkitRules, ATimerTicksOnlyWhileItRunsAndAsksForTheNextTickFirst) {
+    Timer& ticker = window.timer("Ticker");
+    FakeTimer& native = *fake.timer;
+    int ticks = 0;
+    ticker.onTick = [&] {
+        EXPECT_EQ(native.scheduled, 250);
+        ++ticks;
+    };
+    EXPECT_EQ(native.scheduled, 250);
+    native.scheduled = 0; // the tick came
+    ticker.reportTick();
+    EXPECT_EQ(ticks, 1);
+
+    ticker.setEnabled(false);
+    EXPECT_EQ(native.scheduled, 0);
+    ticker.reportTick(); // queued before the timer stopped
+    ticker.setEnabled(true);
+    ticker.setInterval(0);
+    ticker.reportTick();
+    EXPECT_EQ(ticks, 1);
+    ticker.setInterval(250);
+
+    window.unload();
+    EXPECT_EQ(native.scheduled, 0);
+    ticker.reportTick();
+    EXPECT_EQ(ticks, 1);
+    window.show();
+    EXPECT_EQ(native.scheduled, 250);
+}
+
+} // namespace
+
+} // namespace tk

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "Layout.h"
+#include "Program.h"
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tk {
+
+class Button;
+class Control;
+class Label;
+class TextBox;
+class Timer;
+class Window;
+
+// What a back end provides: the native half of every window and control, which shows it,
+// keeps what the user can change (a text box's text and selection, the focus) and reports
+// the user's input to the control it was made for (Label::reportClick and the like). The
+// forms rules live in Window and the controls, written once for every back end.
+//
+// A native control lets go of its window-system object when it is destroyed, so that no
+// report reaches the control from then on; the native window takes the window-system objects
+// down with it and reports nothing from its destructor on.
+
+class NativeControl {
+public:
+    virtual ~NativeControl() = default;
+    virtual void setEnabled(bool enabled) = 0;
+    virtual void setVisible(bool visible) = 0;
+    // Text boxes and buttons: moving the focus here runs the control's focus handling before
+    // it returns; in a window that is not active, the control takes the focus when it is.
+    virtual void setFocus() {}
+    virtual bool hasFocus() const { return false; }
+};
+
+class NativeLabel : public NativeControl {
+public:
+    virtual void setCaption(std::string_view caption) = 0;
+    virtual void setColors(Color fore, Color back) = 0;
+};
+
+// Positions and lengths count characters; a selection reaching past the text ends with it.
+class NativeTextBox : public NativeControl {
+public:
+    // Writes the text without reporting a change and puts the selection back at the start.
+    virtual void setText(std::string_view text) = 0;
+    virtual std::string text() const = 0;
+    virtual void setSelStart(int start) = 0;
+    virtual int selStart() const = 0;
+    virtual void setSelLength(int length) = 0;
+    virtual int selLength() const = 0;
+};
+
+class NativeButton : public NativeControl {
+public:
+    virtual void setCaption(std::string_view caption) = 0;
+    // Pressed as by the user: the click is reported.
+    virtual void click() = 0;
+};
+
+class NativeTimer {
+public:
+    virtual ~NativeTimer() = default;
+    // One tick at the clock's next multiple of the interval (TimerPhase.h), in place of a
+    // tick still pending.
+    virtual void schedule(int interval) = 0;
+    virtual void stop() = 0;
+};
+
+// Where a new control goes: its row in the layout table and the picture box holding it
+// (null for the window itself).
+struct Place {
+    int row = 0;
+    NativeControl* container = nullptr;
+};
+
+class NativeWindow {
+public:
+    virtual ~NativeWindow() = default;
+
+    // Each control is made behind those made before it in the same container, showing the
+    // state its control holds.
+    virtual std::unique_ptr<NativeLabel> createLabel(Place place, Label& label) = 0;
+    virtual std::unique_ptr<NativeTextBox> createTextBox(Place place, TextBox& box) = 0;
+    virtual std::unique_ptr<NativeButton> createButton(Place place, Button& button) = 0;
+    // A picture box, an image or a line: drawn, never changed.
+    virtual std::unique_ptr<NativeControl> createStatic(Place place, const ControlSpec& row) = 0;
+    virtual std::unique_ptr<NativeTimer> createTimer(Place place, Timer& timer) = 0;
+    // The order in which the window system hands out the focus by itself: to the first
+    // control that can take it when the window is activated and no control has the focus.
+    virtual void setTabOrder(std::span<Control* const> order) = 0;
+
+    virtual void setCaption(std::string_view caption) = 0;
+    virtual void show() = 0;
+    // Shown modally, owned by `owner` (null for none): the program's other windows take no
+    // input. Returns once the window is closed, also when it is destroyed meanwhile.
+    virtual void showModal(NativeWindow* owner) = 0;
+    // Closes the window, as its title bar's close button does; reported to Window::closed.
+    virtual void close() = 0;
+    virtual bool visible() const = 0;
+    virtual bool active() const = 0;
+    virtual void activate() = 0;
+    // No control keeps the focus; the window itself keeps the keyboard.
+    virtual void clearFocus() = 0;
+};
+
+std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec& spec, Window& window);
+
+// A message box with one OK button, modal to the whole program, owned by `owner` (null for
+// none); returns once it is closed.
+void showMessageBox(NativeWindow* owner, std::string_view text, std::string_view title,
+                    MsgIcon icon);
+
+} // namespace tk

@@ -1,0 +1,265 @@
+#include "Window.h"
+
+#include "Native.h"
+
+#include <algorithm>
+#include <climits>
+#include <stdexcept>
+
+namespace tk {
+
+namespace {
+
+// The windows that exist, for the one that is active.
+std::vector<Window*>& windows() {
+    static std::vector<Window*> list;
+    return list;
+}
+
+constexpr const char* KindNames[] = {"label", "text box", "button", "picture box",
+                                     "image", "line",     "timer"};
+
+template <class Entry>
+Entry* lookUp(const std::vector<std::unique_ptr<Entry>>& list, Kind kind, std::string_view name,
+              int index) {
+    for (const auto& entry : list)
+        if (entry->row().kind == kind && entry->row().name == name && entry->row().index == index)
+            return entry.get();
+    return nullptr;
+}
+
+[[noreturn]] void unknown(const std::string& window, Kind kind, std::string_view name, int index) {
+    std::string message = window;
+    message += " has no ";
+    message += KindNames[static_cast<int>(kind)];
+    message += ' ';
+    message += name;
+    if (index >= 0) {
+        message += '(';
+        message += std::to_string(index);
+        message += ')';
+    }
+    throw std::invalid_argument(message);
+}
+
+// How many picture boxes the row lies in; an unknown holder is a programming error.
+int depth(const std::string& window, std::span<const ControlSpec> rows, const ControlSpec& row) {
+    int levels = 0;
+    for (std::string_view holder = row.container; !holder.empty(); ++levels) {
+        const auto box = std::find_if(rows.begin(), rows.end(), [holder](const ControlSpec& r) {
+            return r.kind == Kind::PictureBox && r.name == holder;
+        });
+        if (box == rows.end() || levels == static_cast<int>(rows.size())) {
+            std::string message = window;
+            message += " has no picture box ";
+            message += holder;
+            message += " to hold ";
+            message += row.name;
+            throw std::invalid_argument(message);
+        }
+        holder = box->container;
+    }
+    return levels;
+}
+
+bool beforeInTabOrder(const Control* a, const Control* b) {
+    const auto place = [](const Control* control) {
+        return control->row().tabIndex >= 0 ? control->row().tabIndex : INT_MAX;
+    };
+    return place(a) < place(b);
+}
+
+} // namespace
+
+Window::Window(const WindowSpec& window, std::span<const ControlSpec> controls)
+    : name_(window.name), caption_(window.caption), native_(createNativeWindow(window, *this)) {
+    build(controls);
+    native_->setTabOrder(tabOrder_);
+    windows().push_back(this);
+}
+
+Window::~Window() {
+    std::erase(windows(), this);
+}
+
+// Containers come before the controls they hold, so a container may follow its controls in
+// the table; the controls of one container are made in table order, front to back, each
+// behind those made before it.
+void Window::build(std::span<const ControlSpec> rows) {
+    const int count = static_cast<int>(rows.size());
+    std::vector<int> depths(rows.size());
+    for (int i = 0; i < count; ++i)
+        depths[i] = depth(name_, rows, rows[i]);
+    for (int level = 0, made = 0; made < count; ++level)
+        for (int i = 0; i < count; ++i)
+            if (depths[i] == level) {
+                create(rows[i], i);
+                ++made;
+            }
+}
+
+void Window::create(const ControlSpec& row, int index) {
+    Control* holder = lookUp(controls_, Kind::PictureBox, row.container, -1);
+    const Place place{index, holder != nullptr ? &holder->native() : nullptr};
+    const auto attach = []<class T>(std::unique_ptr<T> control,
+                                    auto make) -> std::unique_ptr<Control> {
+        control->native_ = make(*control);
+        return control;
+    };
+    std::unique_ptr<Control> control;
+    switch (row.kind) {
+    case Kind::Label:
+        control = attach(std::make_unique<Label>(*this, row),
+                         [&](Label& label) { return native_->createLabel(place, label); });
+        break;
+    case Kind::TextBox:
+        control = attach(std::make_unique<TextBox>(*this, row),
+                         [&](TextBox& box) { return native_->createTextBox(place, box); });
+        break;
+    case Kind::Button:
+        control = attach(std::make_unique<Button>(*this, row),
+                         [&](Button& button) { return native_->createButton(place, button); });
+        break;
+    case Kind::PictureBox:
+    case Kind::Image:
+    case Kind::Line:
+        control = attach(std::make_unique<Control>(*this, row),
+                         [&](Control&) { return native_->createStatic(place, row); });
+        break;
+    case Kind::Timer: {
+        auto timer = std::make_unique<Timer>(row);
+        timer->native_ = native_->createTimer(place, *timer);
+        timer->update();
+        timers_.push_back(std::move(timer));
+        return;
+    }
+    }
+    if (row.kind == Kind::TextBox || row.kind == Kind::Button)
+        tabOrder_.insert(
+            std::upper_bound(tabOrder_.begin(), tabOrder_.end(), control.get(), beforeInTabOrder),
+            control.get());
+    controls_.push_back(std::move(control));
+}
+
+void Window::show() {
+    setTimersOpen(true);
+    native_->show();
+}
+
+void Window::showModal() {
+    Window* owner = active();
+    if (owner == this) owner = nullptr;
+    setTimersOpen(true);
+    native_->showModal(owner != nullptr ? owner->native_.get() : nullptr);
+    // This window may be gone by now, destroyed by a handler while it was shown.
+    returnTo(owner);
+}
+
+void Window::unload() {
+    native_->close();
+}
+
+void Window::setCaption(std::string_view caption) {
+    caption_ = caption;
+    native_->setCaption(caption_);
+}
+
+Control& Window::control(Kind kind, std::string_view name, int index) const {
+    if (Control* found = lookUp(controls_, kind, name, index)) return *found;
+    unknown(name_, kind, name, index);
+}
+
+Label& Window::label(std::string_view name, int index) {
+    return static_cast<Label&>(control(Kind::Label, name, index));
+}
+
+TextBox& Window::textBox(std::string_view name, int index) {
+    return static_cast<TextBox&>(control(Kind::TextBox, name, index));
+}
+
+Button& Window::button(std::string_view name, int index) {
+    return static_cast<Button&>(control(Kind::Button, name, index));
+}
+
+Timer& Window::timer(std::string_view name) {
+    if (Timer* found = lookUp(timers_, Kind::Timer, name, -1)) return *found;
+    unknown(name_, Kind::Timer, name, -1);
+}
+
+Button* Window::dialogButton(DialogKey key) const {
+    Button* chosen = nullptr;
+    for (Control* control : tabOrder_) {
+        if (control->row().kind != Kind::Button) continue;
+        auto* button = static_cast<Button*>(control);
+        if (key == DialogKey::Enter && button->hasFocus()) return button;
+        const bool role =
+            key == DialogKey::Enter ? button->row().isDefault : button->row().isCancel;
+        if (chosen == nullptr && role && button->enabled() && button->visible()) chosen = button;
+    }
+    return chosen;
+}
+
+bool Window::pressDialogButton(DialogKey key) {
+    Button* button = dialogButton(key);
+    if (button == nullptr) return false;
+    static_cast<NativeButton&>(button->native()).click();
+    return true;
+}
+
+void Window::tab(bool forward) {
+    const int count = static_cast<int>(tabOrder_.size());
+    int at = forward ? -1 : count;
+    for (int i = 0; i < count; ++i)
+        if (tabOrder_[i]->native().hasFocus()) at = i;
+    for (int step = 1; step <= count; ++step) {
+        Control& next = *tabOrder_[((forward ? at + step : at - step) % count + count) % count];
+        if (!next.takesFocus()) continue;
+        if (next.row().kind == Kind::TextBox) {
+            auto& box = static_cast<TextBox&>(next);
+            box.setSelStart(0);
+            box.setSelLength(static_cast<int>(box.text().size()));
+        }
+        next.native().setFocus();
+        return;
+    }
+}
+
+void Window::closed() {
+    setTimersOpen(false);
+}
+
+void Window::focusAwayFrom(const Control& control) {
+    if (control.native().hasFocus()) native_->clearFocus();
+}
+
+void Window::setTimersOpen(bool open) {
+    for (const auto& timer : timers_)
+        timer->setWindowOpen(open);
+}
+
+Window* Window::active() {
+    for (Window* window : windows())
+        if (window->native_->active()) return window;
+    return nullptr;
+}
+
+// Back to the window that was active before, as Windows does for a modal window's owner,
+// unless the owner went meanwhile or another window took over.
+void Window::returnTo(Window* owner) {
+    const std::vector<Window*>& list = windows();
+    if (owner == nullptr || std::find(list.begin(), list.end(), owner) == list.end()) return;
+    if (owner->native_->visible() && active() == nullptr) owner->native_->activate();
+}
+
+void msgBox(std::string_view text, std::string_view title, MsgIcon icon) {
+    Window* const owner = Window::active();
+    showMessageBox(owner != nullptr ? owner->native_.get() : nullptr, text, title, icon);
+    Window::returnTo(owner);
+}
+
+std::unique_ptr<Window> createWindow(const WindowSpec& window,
+                                     std::span<const ControlSpec> controls) {
+    return std::make_unique<Window>(window, controls);
+}
+
+} // namespace tk
