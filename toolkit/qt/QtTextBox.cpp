@@ -1,5 +1,6 @@
 #include "QtTextBox.h"
 
+#include "CaretBlink.h"
 #include "FormWidget.h"
 #include "KeyCodes.h"
 #include "QtConvert.h"
@@ -81,6 +82,21 @@ void TextBoxWidget::typeReplacement(int code, QKeyEvent& original) {
     }
     QLineEdit::keyPressEvent(&replaced);
     original.setAccepted(replaced.isAccepted());
+}
+
+// Input and the focus start the text cursor blinking again.
+bool TextBoxWidget::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::FocusIn:
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::InputMethod:
+        wakeCaret();
+        break;
+    default:
+        break;
+    }
+    return QLineEdit::event(event);
 }
 
 void TextBoxWidget::keyPressEvent(QKeyEvent* event) {

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace tk::qt {
+
+// Input reached a text box: its text cursor blinks again, for a while.
+void wakeCaret();
+
+} // namespace tk::qt
