@@ -7,8 +7,19 @@
 namespace tk {
 
 TimeOfDay SystemClock::timeOfDay() {
-    const QTime now = QTime::currentTime();
-    return TimeOfDay{now.hour(), now.minute(), now.second()};
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    // The time zone is looked up again once a second, not at every reading: each look-up
+    // checks /etc/localtime on disk, and a tick reads the clock once or twice. A new zone
+    // shows within the second.
+    static std::time_t zoneChecked = -1;
+    if (now.tv_sec != zoneChecked) {
+        tzset();
+        zoneChecked = now.tv_sec;
+    }
+    std::tm local{};
+    localtime_r(&now.tv_sec, &local);
+    return TimeOfDay{local.tm_hour, local.tm_min, local.tm_sec};
 }
 
 // CLOCK_MONOTONIC: a change of the system time leaves it alone, and it stands still while
