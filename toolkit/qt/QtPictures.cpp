@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QtEndian>
 
 namespace tk::qt {
@@ -20,8 +21,17 @@ QPixmap picture(std::string_view name) {
     return name.empty() ? QPixmap() : QPixmap(picturePath(name));
 }
 
+// Every size the icon file holds. Read here rather than by QIcon from the file name: for a
+// name without a suffix QIcon asks the MIME database for the type, which reads its cache and
+// brings the regular expression library along (600 KB of resident set at every start).
 QIcon windowIcon(std::string_view name) {
-    return name.empty() ? QIcon() : QIcon(picturePath(name));
+    QIcon icon;
+    if (name.empty()) return icon;
+    QImageReader reader(picturePath(name));
+    QImage image;
+    for (bool ok = reader.read(&image); ok; ok = reader.jumpToNextImage() && reader.read(&image))
+        icon.addPixmap(QPixmap::fromImage(image));
+    return icon;
 }
 
 QCursor mouseCursor(std::string_view name) {
