@@ -119,6 +119,31 @@ TEST_F(QtBackEnd, AModalBoxKeepsTheTicksComing) {
     EXPECT_EQ(ticks, ticksWhileOpen);
 }
 
+// The timer repeats, and Qt does not run a timer's handler again while it still runs: a box
+// opened by a tick must not hold back that timer's ticks. Three boxes, since a tick that came
+// late has the timer started anew, which would hide the fault.
+TEST_F(QtBackEnd, BoxesOpenedByTicksKeepTheirTimerTicking) {
+    int ticks = 0;
+    int ticksWhileOpen = 0;
+    bool boxOpen = false;
+    std::vector<int> perBox;
+    window->timer("Ticker").onTick = [&] {
+        ++ticks;
+        ++ticksWhileOpen;
+        if (boxOpen || ticks % 3 != 0 || perBox.size() == 3) return;
+        BoxSeen seen;
+        closeNextBox(seen, 300);
+        ticksWhileOpen = 0;
+        boxOpen = true;
+        tk::msgBox("Not a valid time.", "Invallid time value", tk::MsgIcon::Warning);
+        boxOpen = false;
+        perBox.push_back(ticksWhileOpen);
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return perBox.size() == 3; }, 5000));
+    for (const int count : perBox)
+        EXPECT_GE(count, 5); // 300 ms at 20 ms a tick, with room for a slow machine
+}
+
 TEST_F(QtBackEnd, TicksKeepToTheClocksMultiplesOfTheInterval) {
     tk::Timer& ticker = window->timer("Ticker");
     ticker.setInterval(50);

@@ -7,7 +7,8 @@
 
 namespace tk::qt {
 
-// A single-shot timer set anew for every tick.
+// A repeating timer, aimed at the clock's multiples of the interval and aimed again only
+// when a tick comes off them.
 class QtTimer final : public NativeTimer {
 public:
     explicit QtTimer(Timer& timer);
@@ -17,6 +18,7 @@ public:
 
 private:
     QTimer timer_;
+    bool ticking_ = false; // its handler runs
 };
 
 } // namespace tk::qt
