@@ -7,16 +7,22 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace tk::qt {
 
 namespace {
 
-// How far from its multiple of the interval a tick may come and leave a repeating timer as it
-// is (Adrift), and how close it must come for an aimed timer to repeat from there (OnTime),
-// in milliseconds.
-constexpr int OnTime = 1;
-constexpr int Adrift = 3;
+// How far, in milliseconds, a repeating timer's next tick may lie from the clock's next
+// multiple of the interval and the timer be left as it is; and how close to its multiple an
+// aimed timer's tick must come for the timer to repeat from it.
+constexpr int Adrift = 2;
+
+// The distance between two points on a circle of the interval's length.
+int apart(int a, int b, int interval) {
+    const int d = std::abs(a - b) % interval;
+    return std::min(d, interval - d);
+}
 
 // The system clock's millisecond of the day, counted from midnight UTC. The local time
 // differs from it by whole seconds, so for an interval that divides a second the multiples
@@ -48,21 +54,20 @@ QtTimer::QtTimer(Timer& timer) {
                      });
 }
 
-// At a tick, a repeating timer that keeps to the multiples is left alone: starting it anew
-// at every tick cost more than the rest of an idle tick. Away from a tick (the timer enabled
-// or given a new interval) it is aimed at the next multiple.
+// At a tick, a repeating timer whose next tick is due at the clock's next multiple is left
+// alone: starting it anew at every tick cost more than the rest of an idle tick. A tick may
+// come late when the machine is busy, so the timer's own schedule is what is compared. An
+// aimed timer repeats from a tick that came on its multiple. Away from a tick (the timer
+// enabled or given a new interval) the timer is aimed at the next multiple.
 void QtTimer::schedule(int interval) {
     const int wait = delayToNextTick(millisecondOfUtcDay(), interval);
-    if (!ticking_) {
-        timer_.start(wait);
+    if (ticking_ && timer_.isActive() && timer_.interval() == interval) {
+        if (apart(timer_.remainingTime(), wait, interval) <= Adrift) return;
+    } else if (ticking_ && apart(wait, 0, interval) <= Adrift) {
+        timer_.start(interval);
         return;
     }
-    const int off = std::min(wait, interval - wait); // from the nearest multiple
-    const bool repeating = timer_.isActive() && timer_.interval() == interval;
-    if (off > Adrift || (!repeating && off > OnTime))
-        timer_.start(wait);
-    else if (!repeating)
-        timer_.start(interval);
+    timer_.start(wait);
 }
 
 } // namespace tk::qt
