@@ -84,9 +84,10 @@ def document(r):
     idle = r["idle"]
     add("## Idle cost")
     add("")
-    add(f"The four programs ran side by side on one X server, started together in each round "
-        f"and left alone for {r['settle_s']:g} s (long enough for everything that a start sets "
-        f"going to settle, the text cursor's blinking included); then each one's processor "
+    add(f"The four programs ran side by side on one X server, started one after the other in "
+        f"each round, nodrell last so that its window is the active one, and left alone for "
+        f"{r['settle_s']:g} s, as a window is left open (the text cursor stops blinking five "
+        f"seconds after the last input); then each one's processor "
         f"time and voluntary context switches were read over {r['idle_s']:g} s, one program "
         f"after the other in an order that turns from round to round, and are given per 10 s. "
         f"Processor time is the scheduler's sum over the process's threads "

@@ -8,7 +8,7 @@
 namespace tk::qt {
 
 // A repeating timer, aimed at the clock's multiples of the interval and aimed again only
-// when a tick comes off them.
+// when its next tick falls off them.
 class QtTimer final : public NativeTimer {
 public:
     explicit QtTimer(Timer& timer);
