@@ -5,6 +5,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QDateTime>
+#include <QPointer>
 
 #include <algorithm>
 #include <cstdlib>
@@ -40,8 +41,10 @@ QtTimer::QtTimer(Timer& timer) {
     timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, &timer_, [this, &timer] {
         ticking_ = true;
+        // The handler may destroy the window, and this timer with it.
+        const QPointer<QTimer> alive(&timer_);
         timer.reportTick();
-        ticking_ = false;
+        if (alive) ticking_ = false;
     });
     // Qt delivers no tick of a timer whose handler still runs. A handler that waits in a
     // message box or a modal window starts the timer afresh when the wait begins, and the
