@@ -108,7 +108,7 @@ public:
     virtual void clearFocus() = 0;
 };
 
-std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec& spec, Window& window);
+std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec& layout, Window& window);
 
 // A message box with one OK button, modal to the whole program, owned by `owner` (null for
 // none); returns once it is closed.

@@ -203,7 +203,7 @@ const std::array ProbeControls{
     ControlSpec{.kind = Kind::Timer, .name = "Ticker", .interval = 250},
 };
 
-WindowSpec spec(std::string_view name) {
+WindowSpec probeWindow(std::string_view name) {
     WindowSpec window;
     window.name = name;
     return window;
@@ -211,7 +211,7 @@ WindowSpec spec(std::string_view name) {
 
 struct Probe {
     explicit Probe(std::string_view name = "Probe")
-        : window(createWindow(spec(name), ProbeControls)), fake(*FakeWindow::last) {
+        : window(createWindow(probeWindow(name), ProbeControls)), fake(*FakeWindow::last) {
         window->show();
         fake.activate();
     }
@@ -259,7 +259,7 @@ TEST_F(ToolkitRules, AContainerIsMadeBeforeItsControlsWhereverItStands) {
     // A control placed in a picture box the table lacks: no window is left behind.
     const int before = FakeWindow::alive;
     const std::array lost{ControlSpec{.kind = Kind::Label, .name = "lblLost", .container = "pic"}};
-    EXPECT_EQ(errorOf([&] { createWindow(spec("Lost"), lost); }),
+    EXPECT_EQ(errorOf([&] { createWindow(probeWindow("Lost"), lost); }),
               "Lost has no picture box pic to hold lblLost");
     EXPECT_EQ(FakeWindow::alive, before);
 }

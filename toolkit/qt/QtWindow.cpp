@@ -65,17 +65,17 @@ private:
 
 } // namespace
 
-QtWindow::QtWindow(const WindowSpec& spec, Window& window)
+QtWindow::QtWindow(const WindowSpec& layout, Window& window)
     : window_(window), scale_(Scale::ofPrimaryScreen()),
       form_(std::make_unique<FormWidget>(window)) {
-    form_->setObjectName(toQString(spec.name));
-    form_->setWindowFlags(windowFlags(spec));
-    form_->setFixedSize(scale_.x(spec.clientWidth), scale_.y(spec.clientHeight));
-    if (spec.position) form_->move(scale_.x(spec.position->x), scale_.y(spec.position->y));
-    form_->setFont(toQFont(spec.font));
-    setBackground(*form_, spec.backColor);
-    setCaption(spec.caption);
-    form_->setWindowIcon(windowIcon(spec.icon));
+    form_->setObjectName(toQString(layout.name));
+    form_->setWindowFlags(windowFlags(layout));
+    form_->setFixedSize(scale_.x(layout.clientWidth), scale_.y(layout.clientHeight));
+    if (layout.position) form_->move(scale_.x(layout.position->x), scale_.y(layout.position->y));
+    form_->setFont(toQFont(layout.font));
+    setBackground(*form_, layout.backColor);
+    setCaption(layout.caption);
+    form_->setWindowIcon(windowIcon(layout.icon));
     form_->onClosed = [this] {
         window_.closed();
         if (modalLoop_ != nullptr) modalLoop_->quit();
@@ -223,8 +223,8 @@ void QtWindow::clearFocus() {
 
 namespace tk {
 
-std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec& spec, Window& window) {
-    return std::make_unique<qt::QtWindow>(spec, window);
+std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec& layout, Window& window) {
+    return std::make_unique<qt::QtWindow>(layout, window);
 }
 
 } // namespace tk

@@ -14,7 +14,7 @@ namespace tk::qt {
 // The native half of a window: a top-level widget holding a widget for every control.
 class QtWindow final : public NativeWindow {
 public:
-    QtWindow(const WindowSpec& spec, Window& window);
+    QtWindow(const WindowSpec& layout, Window& window);
     ~QtWindow() override;
 
     std::unique_ptr<NativeLabel> createLabel(Place place, Label& label) override;

@@ -20,8 +20,8 @@
 
 namespace tk {
 
-std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec& spec, Window& window) {
-    return std::make_unique<win32::FormWindow>(spec, window);
+std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec& layout, Window& window) {
+    return std::make_unique<win32::FormWindow>(layout, window);
 }
 
 } // namespace tk
@@ -55,22 +55,22 @@ void registerClass() {
 
 } // namespace
 
-FormWindow::FormWindow(const WindowSpec& spec, Window& window) : spec_(spec) {
+FormWindow::FormWindow(const WindowSpec& layout, Window& window) : layout_(layout) {
     registerClass();
 
     DWORD style = 0;
     DWORD exStyle = 0;
-    if (spec.border == WindowBorder::FixedDialog) {
+    if (layout.border == WindowBorder::FixedDialog) {
         style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
         exStyle = WS_EX_DLGMODALFRAME;
     } else {
         style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-        if (spec.minButton) style |= WS_MINIMIZEBOX;
-        if (spec.maxButton) style |= WS_MAXIMIZEBOX;
+        if (layout.minButton) style |= WS_MINIMIZEBOX;
+        if (layout.maxButton) style |= WS_MAXIMIZEBOX;
     }
 
-    const int clientWidth = twipsToPixels(spec.clientWidth, screenDpiX());
-    const int clientHeight = twipsToPixels(spec.clientHeight, screenDpiY());
+    const int clientWidth = twipsToPixels(layout.clientWidth, screenDpiX());
+    const int clientHeight = twipsToPixels(layout.clientHeight, screenDpiY());
     RECT outer{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
     const int width = outer.right - outer.left;
@@ -78,9 +78,9 @@ FormWindow::FormWindow(const WindowSpec& spec, Window& window) : spec_(spec) {
 
     int x = CW_USEDEFAULT;
     int y = CW_USEDEFAULT;
-    if (spec.position) {
-        x = twipsToPixels(spec.position->x, screenDpiX());
-        y = twipsToPixels(spec.position->y, screenDpiY());
+    if (layout.position) {
+        x = twipsToPixels(layout.position->x, screenDpiX());
+        y = twipsToPixels(layout.position->y, screenDpiY());
     } else if (style & WS_POPUP) {
         // A pop-up has no system default place: the middle of the work area.
         RECT work{};
@@ -89,13 +89,13 @@ FormWindow::FormWindow(const WindowSpec& spec, Window& window) : spec_(spec) {
         y = work.top + (work.bottom - work.top - height) / 2;
     }
 
-    CreateWindowExW(exStyle, ClassName, widen(spec.caption).c_str(), style, x, y, width, height,
+    CreateWindowExW(exStyle, ClassName, widen(layout.caption).c_str(), style, x, y, width, height,
                     nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd()) throw std::runtime_error("cannot create a window");
     // The large icon for the task switcher, the small one for the title bar.
-    if (HICON big = windowIcon(spec.icon, GetSystemMetrics(SM_CXICON)))
+    if (HICON big = windowIcon(layout.icon, GetSystemMetrics(SM_CXICON)))
         SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    if (HICON little = windowIcon(spec.icon, GetSystemMetrics(SM_CXSMICON)))
+    if (HICON little = windowIcon(layout.icon, GetSystemMetrics(SM_CXSMICON)))
         SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
 
     // Whatever frame the system draws, the client area is the table's size.
@@ -275,7 +275,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND: {
         RECT client{};
         GetClientRect(hwnd(), &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client, brush(spec_.backColor));
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brush(layout_.backColor));
         return 1;
     }
     case WM_CTLCOLORSTATIC:

@@ -18,7 +18,7 @@ class ToolTips;
 // child windows of the standard classes.
 class FormWindow final : public NativeWindow {
 public:
-    FormWindow(const WindowSpec& spec, Window& window);
+    FormWindow(const WindowSpec& layout, Window& window);
     ~FormWindow() override;
 
     std::unique_ptr<NativeLabel> createLabel(Place place, tk::Label& label) override;
@@ -39,7 +39,7 @@ public:
 
     // Null once the window is gone.
     HWND hwnd() const { return handle_.get(); }
-    const Font& font() const { return spec_.font; }
+    const Font& font() const { return layout_.font; }
 
     // Moves the focus to the child at once when the window can be active, else when it next is.
     void focus(HWND child);
@@ -73,7 +73,7 @@ private:
     Child* childOf(HWND window) const;
     bool focusable(HWND child) const;
 
-    WindowSpec spec_;
+    WindowSpec layout_;
     Window* window_ = nullptr; // set once the window is made, cleared when it goes
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::unique_ptr<ToolTips> toolTips_;
