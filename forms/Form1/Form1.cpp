@@ -60,13 +60,15 @@ void Form1::Timer1_Timer() {
     if (!CountingDown) return;
 
     const form1::TickReading now{clock_.timeOfDay(), clock_.monotonicMilliseconds()};
+    // The fields are disabled while counting: their texts hold still through the tick.
+    const std::string hours = txtTime(0).text();
+    const std::string minutes = txtTime(1).text();
+    const std::string seconds = txtTime(2).text();
     lblCountDown().setBackColor(CountingGreen);
-    lblCountDown().setCaption(
-        form1::TimeLeftText(txtTime(0).text(), txtTime(1).text(), txtTime(2).text(), now.time));
+    lblCountDown().setCaption(form1::TimeLeftText(hours, minutes, seconds, now.time));
     // A program held up across the target second asks as soon as it ticks again.
     const bool passedUnseen =
-        lastTick_ && form1::TargetPassedUnseen(txtTime(0).text(), txtTime(1).text(),
-                                               txtTime(2).text(), *lastTick_, now);
+        lastTick_ && form1::TargetPassedUnseen(hours, minutes, seconds, *lastTick_, now);
     lastTick_ = now;
     const bool reached = lblCountDown().caption() == form1::NoTimeLeft || passedUnseen;
     if (reached && !atTarget_) BeginTarget();

@@ -206,14 +206,10 @@ QtTextBox::QtTextBox(TextBoxWidget* widget, TextBox& box) : WidgetControl(widget
     widget->setToolTip(toQString(row.toolTip));
     widget->setFocusPolicy(Qt::StrongFocus);
     widget->setEnabled(row.enabled);
-    // Every change but the silent writes of setText, which keeps the copy itself.
-    changed_ = QObject::connect(widget, &QLineEdit::textChanged,
-                                [this](const QString& text) { text_ = toStdString(text); });
     setText(row.caption);
 }
 
 QtTextBox::~QtTextBox() {
-    QObject::disconnect(changed_);
     if (TextBoxWidget* w = typed()) w->setOwner(nullptr);
 }
 
@@ -225,11 +221,11 @@ void QtTextBox::setText(std::string_view text) {
     const QSignalBlocker blocker(w);
     w->setText(toQString(text));
     w->setCursorPosition(0);
-    text_ = toStdString(w->text());
 }
 
 std::string QtTextBox::text() const {
-    return typed() == nullptr ? std::string() : text_;
+    const TextBoxWidget* w = typed();
+    return w == nullptr ? std::string() : toStdString(w->text());
 }
 
 void QtTextBox::setSelStart(int start) {

@@ -61,12 +61,6 @@ public:
     void setSelLength(int length) override;
     int selLength() const override;
     void setFocus() override;
-
-private:
-    // The text as UTF-8, kept as it changes: a counting tick reads the fields six times, and
-    // converting the line edit's text each time cost a twentieth of the tick.
-    std::string text_;
-    QMetaObject::Connection changed_;
 };
 
 } // namespace tk::qt
