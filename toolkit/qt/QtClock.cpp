@@ -1,25 +1,38 @@
 #include "toolkit/Clock.h"
 
-#include <QTime>
-
 #include <ctime>
 
 namespace tk {
 
-TimeOfDay SystemClock::timeOfDay() {
+namespace {
+
+struct LocalTime {
+    std::tm parts;
+    long milliseconds;
+};
+
+// The system clock in local time. The time zone is looked up again once a second, not at
+// every reading: each look-up checks /etc/localtime on disk, and a tick reads the clock two
+// or three times. A new zone shows within the second.
+LocalTime localNow() {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
-    // The time zone is looked up again once a second, not at every reading: each look-up
-    // checks /etc/localtime on disk, and a tick reads the clock once or twice. A new zone
-    // shows within the second.
     static std::time_t zoneChecked = -1;
     if (now.tv_sec != zoneChecked) {
         tzset();
         zoneChecked = now.tv_sec;
     }
-    std::tm local{};
-    localtime_r(&now.tv_sec, &local);
-    return TimeOfDay{local.tm_hour, local.tm_min, local.tm_sec};
+    LocalTime local{};
+    localtime_r(&now.tv_sec, &local.parts);
+    local.milliseconds = now.tv_nsec / 1000000;
+    return local;
+}
+
+} // namespace
+
+TimeOfDay SystemClock::timeOfDay() {
+    const std::tm parts = localNow().parts;
+    return TimeOfDay{parts.tm_hour, parts.tm_min, parts.tm_sec};
 }
 
 // CLOCK_MONOTONIC: a change of the system time leaves it alone, and it stands still while
@@ -32,7 +45,9 @@ std::int64_t SystemClock::monotonicMilliseconds() {
 }
 
 int SystemClock::millisecondOfDay() {
-    return QTime::currentTime().msecsSinceStartOfDay();
+    const LocalTime local = localNow();
+    return ((local.parts.tm_hour * 60 + local.parts.tm_min) * 60 + local.parts.tm_sec) * 1000 +
+           static_cast<int>(local.milliseconds);
 }
 
 } // namespace tk

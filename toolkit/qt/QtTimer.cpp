@@ -1,10 +1,10 @@
 #include "QtTimer.h"
 
 #include "QtConvert.h"
+#include "toolkit/Clock.h"
 #include "toolkit/TimerPhase.h"
 
 #include <QAbstractEventDispatcher>
-#include <QDateTime>
 #include <QPointer>
 
 #include <algorithm>
@@ -23,15 +23,6 @@ constexpr int Adrift = 2;
 int apart(int a, int b, int interval) {
     const int d = std::abs(a - b) % interval;
     return std::min(d, interval - d);
-}
-
-// The system clock's millisecond of the day, counted from midnight UTC. The local time
-// differs from it by whole seconds, so for an interval that divides a second the multiples
-// fall on the same instants; and unlike a local time, it is read without a look-up of the
-// time zone (each of which checks /etc/localtime on disk).
-int millisecondOfUtcDay() {
-    constexpr qint64 MsPerDay = 24 * 60 * 60 * 1000;
-    return static_cast<int>(QDateTime::currentMSecsSinceEpoch() % MsPerDay);
 }
 
 } // namespace
@@ -63,7 +54,7 @@ QtTimer::QtTimer(Timer& timer) {
 // aimed timer repeats from a tick that came on its multiple. Away from a tick (the timer
 // enabled or given a new interval) the timer is aimed at the next multiple.
 void QtTimer::schedule(int interval) {
-    const int wait = delayToNextTick(millisecondOfUtcDay(), interval);
+    const int wait = delayToNextTick(SystemClock::millisecondOfDay(), interval);
     if (ticking_ && timer_.isActive() && timer_.interval() == interval) {
         if (apart(timer_.remainingTime(), wait, interval) <= Adrift) return;
     } else if (ticking_ && apart(wait, 0, interval) <= Adrift) {
