@@ -33,12 +33,7 @@ Entry* lookUp(const std::vector<std::unique_ptr<Entry>>& list, Kind kind, std::s
     message += " has no ";
     message += KindNames[static_cast<int>(kind)];
     message += ' ';
-    message += name;
-    if (index >= 0) {
-        message += '(';
-        message += std::to_string(index);
-        message += ')';
-    }
+    message += controlName(name, index);
     throw std::invalid_argument(message);
 }
 
@@ -260,6 +255,16 @@ void msgBox(std::string_view text, std::string_view title, MsgIcon icon) {
 std::unique_ptr<Window> createWindow(const WindowSpec& window,
                                      std::span<const ControlSpec> controls) {
     return std::make_unique<Window>(window, controls);
+}
+
+std::string controlName(std::string_view name, int index) {
+    std::string result(name);
+    if (index >= 0) {
+        result += '(';
+        result += std::to_string(index);
+        result += ')';
+    }
+    return result;
 }
 
 } // namespace tk

@@ -80,4 +80,7 @@ private:
 std::unique_ptr<Window> createWindow(const WindowSpec& window,
                                      std::span<const ControlSpec> controls);
 
+// How a control is called: "name", or "name(index)" for a member of a control array.
+std::string controlName(std::string_view name, int index);
+
 } // namespace tk

@@ -33,13 +33,6 @@ QString literalTitle(std::string_view caption) {
     return title;
 }
 
-// "name", or "name(index)" for a member of a control array: the widget's object name.
-QString controlObjectName(std::string_view name, int index) {
-    QString result = toQString(name);
-    if (index >= 0) result += QStringLiteral("(%1)").arg(index);
-    return result;
-}
-
 // Makes the window the active one at once, as showing a window does on Windows, so that
 // focus moves made right after reach their controls; the window system's own activation
 // follows and changes nothing.
@@ -92,7 +85,7 @@ template <class W> W* QtWindow::make(Place place, const ControlSpec& row) {
                           ? static_cast<QtPictureBox*>(place.container)->inside()
                           : form_.get();
     auto* widget = new W(parent);
-    widget->setObjectName(controlObjectName(row.name, row.index));
+    widget->setObjectName(toQString(controlName(row.name, row.index)));
     widget->setGeometry(scale_.x(row.left), scale_.y(row.top), scale_.x(row.width),
                         scale_.y(row.height));
     // Without a font of its own a control inherits the window's.
@@ -138,7 +131,7 @@ std::unique_ptr<NativeControl> QtWindow::createPictureBox(Place place, const Con
     // frame around it is unnamed.
     frame->setObjectName(QString());
     auto* inside = new QWidget(frame);
-    inside->setObjectName(controlObjectName(row.name, row.index));
+    inside->setObjectName(toQString(controlName(row.name, row.index)));
     inside->setGeometry(frame->contentsRect());
     inside->setFocusPolicy(Qt::NoFocus);
     return std::make_unique<QtPictureBox>(frame, inside);
