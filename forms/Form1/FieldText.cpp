@@ -14,11 +14,21 @@ std::string_view trimSpaces(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// The leading-zero rule turns a blank and a digit into "0 5": the number is read without its
+// blanks, as the user meant it.
+std::string withoutBlanks(std::string_view text) {
+    std::string number;
+    for (char c : text)
+        if (c != ' ') number += c;
+    return number;
+}
+
 } // namespace
 
-double NumberOf(std::string_view text) {
-    std::size_t at = text.find_first_not_of(' ');
-    if (at == std::string_view::npos) return 0;
+double NumberOf(std::string_view field) {
+    const std::string text = withoutBlanks(field);
+    if (text.empty()) return 0;
+    std::size_t at = 0;
     const bool negative = text[at] == '-';
     if (text[at] == '+' || text[at] == '-') ++at;
     double whole = 0;
@@ -44,9 +54,11 @@ std::optional<std::string> WithLeadingZero(std::string_view text) {
     return padded;
 }
 
-bool InRange(std::string_view text, int limit) {
-    std::string_view number = trimSpaces(text);
-    if (text.empty()) return true;
+bool InRange(std::string_view field, int limit) {
+    if (field.empty()) return true;
+    const std::string text = withoutBlanks(field);
+    std::string_view number = text;
+    const bool negative = !number.empty() && number.front() == '-';
     if (!number.empty() && (number.front() == '+' || number.front() == '-'))
         number.remove_prefix(1);
     if (number.empty()) return false;
@@ -56,7 +68,6 @@ bool InRange(std::string_view text, int limit) {
         value = value * 10 + (c - '0');
         if (value > limit) break; // far enough to decide, and no overflow
     }
-    const bool negative = trimSpaces(text).front() == '-';
     return value == 0 || (!negative && value < limit);
 }
 

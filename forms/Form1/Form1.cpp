@@ -59,7 +59,8 @@ void Form1::Timer1_Timer() {
     lblKlok().setCaption(form1::FormatTime(clock_.timeOfDay()));
     if (!CountingDown) return;
 
-    const form1::TickReading now{clock_.timeOfDay(), clock_.monotonicMilliseconds()};
+    const form1::TickReading now{clock_.timeOfDay(), clock_.utcMilliseconds(),
+                                 clock_.monotonicMilliseconds()};
     // The fields are disabled while counting: their texts hold still through the tick.
     const std::string hours = txtTime(0).text();
     const std::string minutes = txtTime(1).text();

@@ -25,12 +25,14 @@ tk::TimeOfDay TimeAt(int secondOfDay) {
 
 bool TargetPassedUnseen(std::string_view hours, std::string_view minutes, std::string_view seconds,
                         const TickReading& last, const TickReading& now) {
-    const int from = SecondOfDay(last.time);
-    // Forward from the last tick, across midnight if need be; a clock set back goes
-    // almost a whole day forward this way, which the monotonic clock never matches.
-    const int advanced = (SecondOfDay(now.time) - from + Day) % Day;
     const std::int64_t elapsed = now.monotonic - last.monotonic;
-    if (elapsed > LongestDelay || std::llabs(advanced * Second - elapsed) > Tolerance) return false;
+    if (elapsed > LongestDelay || std::llabs(now.utc - last.utc - elapsed) > Tolerance)
+        return false;
+    const int from = SecondOfDay(last.time);
+    // Forward from the last tick, across midnight if need be. A local clock put back, as at
+    // the autumn change, went almost a whole day forward this way.
+    const int advanced = (SecondOfDay(now.time) - from + Day) % Day;
+    if (advanced > Day / 2) return false;
     for (int second = 1; second < advanced; ++second)
         if (TimeLeftText(hours, minutes, seconds, TimeAt((from + second) % Day)) == NoTimeLeft)
             return true;

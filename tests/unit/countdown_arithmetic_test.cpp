@@ -1,9 +1,13 @@
+#include "FakeClock.h"
 #include "forms/Form1/FieldText.h"
 #include "forms/Form1/LateTick.h"
 #include "forms/Form1/TimeLeft.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <regex>
 
 namespace {
@@ -20,6 +24,10 @@ TEST(TimeLeft, WorkedExamplesWithTheirBorrows) {
     EXPECT_EQ(TimeLeftText("10", "30", "00", {10, 30, 1}), "23:59:59");
     EXPECT_EQ(TimeLeftText("10", "30", "00", {9, 30, 50}), "00:59:10");
     EXPECT_EQ(TimeLeftText("10", "30", "05", {10, 30, 10}), "23:59:55");
+    // A blank and a digit, given its leading zero, is the digit.
+    EXPECT_EQ(TimeLeftText("0 5", "00", "00", {3, 0, 0}), "02:00:00");
+    EXPECT_EQ(TimeLeftText("03", "0 5", "00", {3, 0, 0}), "00:05:00");
+    EXPECT_EQ(TimeLeftText("03", "00", "0 5", {3, 0, 0}), "00:00:05");
 }
 
 TEST(TimeLeft, OutOfRangeAndOddFieldsStillGiveAWellFormedTime) {
@@ -40,21 +48,26 @@ TEST(TimeLeft, OutOfRangeAndOddFieldsStillGiveAWellFormedTime) {
 }
 
 TEST(LateTick, TheTargetPassedBetweenTwoTicksOfAClockThatRanOn) {
+    // The UTC clock runs with the monotonic one unless `utcElapsed` says otherwise.
     const auto passed = [](const char* target, tk::TimeOfDay last, tk::TimeOfDay now,
-                           std::int64_t elapsed) {
+                           std::int64_t elapsed, std::optional<std::int64_t> utcElapsed = {}) {
         const std::string text(target);
-        return form1::TargetPassedUnseen(text.substr(0, 2), text.substr(3, 2), text.substr(6, 2),
-                                         {last, 1'000'000}, {now, 1'000'000 + elapsed});
+        const std::int64_t start = 1'000'000;
+        return form1::TargetPassedUnseen(
+            text.substr(0, 2), text.substr(3, 2), text.substr(6, 2), {last, start, start},
+            {now, start + utcElapsed.value_or(elapsed), start + elapsed});
     };
     EXPECT_TRUE(passed("00:00:01", {23, 59, 58}, {0, 0, 3}, 5000)); // across midnight
     // Neither tick's own second: the tick that reads it asks by itself.
     EXPECT_FALSE(passed("10:30:00", {10, 29, 58}, {10, 30, 0}, 2000));
     EXPECT_FALSE(passed("10:30:00", {10, 30, 0}, {10, 30, 2}, 2000));
-    // Seconds to the second against milliseconds: up to a second apart.
-    EXPECT_TRUE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 3000));
-    EXPECT_FALSE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 2999));
-    EXPECT_TRUE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 5000));
-    EXPECT_FALSE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 5001));
+    // The UTC clock against the monotonic one: up to a second apart. Beyond, the clock was
+    // set past the target or the machine slept through it.
+    EXPECT_TRUE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 4000, 5000));
+    EXPECT_FALSE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 4000, 5001));
+    EXPECT_TRUE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 4000, 3000));
+    EXPECT_FALSE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 4000, 2999));
+    EXPECT_FALSE(passed("10:30:00", {10, 29, 58}, {10, 30, 2}, 0, 4000));
     // A minute late at most.
     EXPECT_TRUE(passed("10:30:00", {10, 29, 30}, {10, 30, 30}, 60000));
     EXPECT_FALSE(passed("10:30:00", {10, 29, 30}, {10, 30, 31}, 61000));
@@ -63,12 +76,48 @@ TEST(LateTick, TheTargetPassedBetweenTwoTicksOfAClockThatRanOn) {
     EXPECT_FALSE(passed("10:75:00", {11, 14, 58}, {11, 15, 2}, 4000));
 }
 
-TEST(NumberOf, ReadsTheLeadingNumber) {
+// Daylight-saving time in Berlin, 2026: 02:00 became 03:00 on 29 March, 03:00 became 02:00
+// again on 25 October. Ticks a quarter second apart across each change.
+TEST(LateTick, TheSpringChangeJumpsOverTheTargetAndTheAutumnChangeRepeatsIt) {
+    const char* zoneBefore = std::getenv("TZ");
+    const std::string kept = zoneBefore != nullptr ? zoneBefore : "";
+    setenv("TZ", "Europe/Berlin", 1);
+    tzset();
+    const auto passedAcross = [](const char* target, std::int64_t utcBefore) {
+        FakeClock clock;
+        clock.runTo(utcBefore);
+        const form1::TickReading last{clock.now, clock.utcMilliseconds(), clock.monotonic};
+        clock.runTo(utcBefore + 250);
+        const form1::TickReading now{clock.now, clock.utcMilliseconds(), clock.monotonic};
+        const std::string text(target);
+        return form1::TargetPassedUnseen(text.substr(0, 2), text.substr(3, 2), text.substr(6, 2),
+                                         last, now);
+    };
+    constexpr std::int64_t Spring = 1'774'745'999'750; // 00:59:59.750 UTC, 01:59:59 local
+    constexpr std::int64_t Autumn = 1'792'889'999'750; // 00:59:59.750 UTC, 02:59:59 local
+    EXPECT_TRUE(passedAcross("02:00:00", Spring));
+    EXPECT_TRUE(passedAcross("02:30:00", Spring));
+    EXPECT_TRUE(passedAcross("02:59:59", Spring));
+    EXPECT_FALSE(passedAcross("03:00:30", Spring));
+    EXPECT_FALSE(passedAcross("01:30:00", Spring));
+    // Back at 02:00:00: 02:30:00 comes once more, an hour later, and nothing now.
+    EXPECT_FALSE(passedAcross("02:30:00", Autumn));
+    EXPECT_FALSE(passedAcross("12:00:00", Autumn));
+    if (zoneBefore != nullptr)
+        setenv("TZ", kept.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+
+TEST(NumberOf, ReadsTheLeadingNumberWithoutItsBlanks) {
     EXPECT_EQ(form1::NumberOf("08"), 8);
     EXPECT_EQ(form1::NumberOf("  -1"), -1);
     EXPECT_EQ(form1::NumberOf("+4"), 4);
     EXPECT_EQ(form1::NumberOf("1.5"), 1.5);
-    EXPECT_EQ(form1::NumberOf("0 5"), 0);
+    EXPECT_EQ(form1::NumberOf("0 5"), 5);
+    EXPECT_EQ(form1::NumberOf(" 7"), 7);
+    EXPECT_EQ(form1::NumberOf("- 3"), -3);
     EXPECT_EQ(form1::NumberOf("7a"), 7);
     EXPECT_EQ(form1::NumberOf(""), 0);
     EXPECT_EQ(form1::NumberOf("-"), 0);
@@ -93,12 +142,13 @@ TEST(InRange, AcceptsWholeNumbersBelowTheLimitAndEmptyFields) {
     EXPECT_TRUE(form1::InRange("-0", form1::SecondsLimit));
     EXPECT_TRUE(form1::InRange("", form1::HoursLimit));
     EXPECT_TRUE(form1::InRange(" 5", form1::HoursLimit));
+    EXPECT_TRUE(form1::InRange("0 5", form1::HoursLimit));
+    EXPECT_FALSE(form1::InRange("2 4", form1::HoursLimit));
     EXPECT_TRUE(form1::InRange("07", form1::HoursLimit));
 }
 
 TEST(InRange, RefusesEverythingThatIsNoWholeNumber) {
-    for (const char* text :
-         {"-", "+", "1.5", ".", "ab", "7a", "0 5", "   ", "99999999999999999999"})
+    for (const char* text : {"-", "+", "1.5", ".", "ab", "7a", "0a", "   ", "99999999999999999999"})
         EXPECT_FALSE(form1::InRange(text, form1::MinutesLimit)) << text;
 }
 

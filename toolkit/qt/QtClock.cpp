@@ -35,6 +35,12 @@ TimeOfDay SystemClock::timeOfDay() {
     return TimeOfDay{parts.tm_hour, parts.tm_min, parts.tm_sec};
 }
 
+std::int64_t SystemClock::utcMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 // CLOCK_MONOTONIC: a change of the system time leaves it alone, and it stands still while
 // the machine is suspended (CLOCK_BOOTTIME would not), so a target slept through is not
 // taken for one the program was merely late for.

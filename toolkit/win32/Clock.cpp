@@ -10,6 +10,15 @@ TimeOfDay SystemClock::timeOfDay() {
     return TimeOfDay{now.wHour, now.wMinute, now.wSecond};
 }
 
+std::int64_t SystemClock::utcMilliseconds() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const ULONGLONG hundredNanoseconds =
+        (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    constexpr ULONGLONG From1601To1970 = 116444736000000000ULL;
+    return static_cast<std::int64_t>((hundredNanoseconds - From1601To1970) / 10000);
+}
+
 // QueryUnbiasedInterruptTime (Windows 7 and later, looked up at run time): a change of the
 // system time leaves it alone, and the time the machine sleeps or hibernates does not count.
 // Older systems have only GetTickCount, which counts that time too; there a machine that
