@@ -137,14 +137,14 @@ void Window::create(const ControlSpec& row, int index) {
 }
 
 void Window::show() {
-    setTimersOpen(true);
+    setOpen(true);
     native_->show();
 }
 
 void Window::showModal() {
     Window* owner = active();
     if (owner == this) owner = nullptr;
-    setTimersOpen(true);
+    setOpen(true);
     native_->showModal(owner != nullptr ? owner->native_.get() : nullptr);
     // This window may be gone by now, destroyed by a handler while it was shown.
     returnTo(owner);
@@ -220,14 +220,16 @@ void Window::tab(bool forward) {
 }
 
 void Window::closed() {
-    setTimersOpen(false);
+    setOpen(false);
 }
 
 void Window::focusAwayFrom(const Control& control) {
     if (control.native().hasFocus()) native_->clearFocus();
 }
 
-void Window::setTimersOpen(bool open) {
+// A closed window's timers stop; they go on when it is shown again.
+void Window::setOpen(bool open) {
+    closed_ = !open;
     for (const auto& timer : timers_)
         timer->setWindowOpen(open);
 }

@@ -34,6 +34,8 @@ public:
 
     void setCaption(std::string_view caption);
     std::string caption() const { return caption_; }
+    // Whether the window has been closed since it was last shown.
+    bool isClosed() const { return closed_; }
 
     // Look-ups by name and control-array index; an unknown name is a programming error
     // (std::invalid_argument).
@@ -63,7 +65,7 @@ private:
     void build(std::span<const ControlSpec> rows);
     void create(const ControlSpec& row, int index);
     Control& control(Kind kind, std::string_view name, int index) const;
-    void setTimersOpen(bool open);
+    void setOpen(bool open);
     // The program's active window, and the way back to it once a modal window or box is gone.
     static Window* active();
     static void returnTo(Window* owner);
@@ -75,6 +77,7 @@ private:
     std::vector<std::unique_ptr<Control>> controls_;
     std::vector<std::unique_ptr<Timer>> timers_;
     std::vector<Control*> tabOrder_;
+    bool closed_ = false;
 };
 
 std::unique_ptr<Window> createWindow(const WindowSpec& window,
