@@ -23,6 +23,9 @@ struct PowerOffAnswer {
 };
 using PowerOffReply = std::function<void(const PowerOffAnswer&)>;
 
+// How long a power-off route has to answer before its silence counts as a refusal.
+inline constexpr int PowerOffAnswerMs = 10'000;
+
 // The operating-system calls the program makes, so that tests can record them instead.
 class Platform {
 public:
@@ -32,14 +35,14 @@ public:
     // at all; a query that runs but fails leaves both numbers 0.
     virtual std::optional<VersionNumbers> versionNumbers() = 0;
 
-    // The two routes to a forced power-off. Each hands its answer to `reply` exactly once:
-    // on Windows before it returns, on Linux later from the event loop, once the system has
-    // answered; the caller's window keeps ticking meanwhile.
+    // The two routes to a forced power-off. Each hands its answer to `reply` at most once, at
+    // once or later from the event loop; the caller's window keeps ticking meanwhile. A route
+    // may never answer: the caller gives it PowerOffAnswerMs.
     //
     // The command route: the system's own shutdown program, its window shown by
     // `showCommand`. `commandLine` is the Windows command line; on Linux the system's program
-    // gets the equivalent arguments. On Windows the request counts as taken once the program
-    // runs; on Linux once the program has ended with status 0.
+    // gets the equivalent arguments. The request is taken when the program ends with status
+    // 0 and refused with any other. A program that goes on running is reaped once it ends.
     virtual void startShutdownCommand(std::string_view commandLine, int showCommand,
                                       PowerOffReply reply) = 0;
 

@@ -27,9 +27,12 @@ public:
     std::vector<ShutdownCommand> shutdownCommands;
     std::vector<ExitWindowsCall> exitWindowsCalls;
     // Each route takes every request, unless its refusal is set: then it refuses with that
-    // reason. The answer comes at once, as on Windows.
+    // reason. The answer comes at once, unless answers are held: then each reply waits in
+    // `heldReplies` for the test to give it, or never.
     std::optional<std::string> shutdownCommandRefusal;
     std::optional<std::string> exitWindowsRefusal;
+    bool holdAnswers = false;
+    std::vector<PowerOffReply> heldReplies;
 
     std::optional<VersionNumbers> versionNumbers() override {
         ++versionQueries;
@@ -38,11 +41,11 @@ public:
     void startShutdownCommand(std::string_view commandLine, int showCommand,
                               PowerOffReply reply) override {
         shutdownCommands.push_back({std::string(commandLine), showCommand});
-        answer(shutdownCommandRefusal, reply);
+        answer(shutdownCommandRefusal, std::move(reply));
     }
     void exitWindows(std::uint32_t flags, std::uint32_t reason, PowerOffReply reply) override {
         exitWindowsCalls.push_back({flags, reason});
-        answer(exitWindowsRefusal, reply);
+        answer(exitWindowsRefusal, std::move(reply));
     }
 
     std::size_t powerOffRequests() const {
@@ -116,8 +119,11 @@ public:
     void openInShell(std::string_view address) override { addressesOpened.emplace_back(address); }
 
 private:
-    static void answer(const std::optional<std::string>& refusal, const PowerOffReply& reply) {
-        reply(refusal ? PowerOffAnswer{false, *refusal} : PowerOffAnswer{true, {}});
+    void answer(const std::optional<std::string>& refusal, PowerOffReply reply) {
+        if (holdAnswers)
+            heldReplies.push_back(std::move(reply));
+        else
+            reply(refusal ? PowerOffAnswer{false, *refusal} : PowerOffAnswer{true, {}});
     }
 
     std::map<registry::Key, std::string> openKeys_;

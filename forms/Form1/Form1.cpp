@@ -71,6 +71,9 @@ void Form1::Timer1_Timer() {
     const bool passedUnseen =
         lastTick_ && form1::TargetPassedUnseen(hours, minutes, seconds, *lastTick_, now);
     lastTick_ = now;
+    if (powerOff_ == PowerOff::Asking && now.monotonic >= answerDue_)
+        RouteRefused(form1::RouteName(route_) + ": no answer within " +
+                     std::to_string(platform::PowerOffAnswerMs / 1000) + " s");
     const bool reached = lblCountDown().caption() == form1::NoTimeLeft || passedUnseen;
     if (reached && !atTarget_) BeginTarget();
     atTarget_ = reached;
@@ -78,20 +81,20 @@ void Form1::Timer1_Timer() {
 }
 
 // Every tick of the target second comes here. The first asks by the route the Windows
-// version chooses and, should that be refused, by the other one; if both refuse, the user
-// is told and the countdown stops. Once a route has taken the request, each later tick asks
-// it again.
+// version chooses and, should that refuse or stay silent, by the other one; if both do, the
+// user is told and the countdown stops. Once a route has taken the request, each later tick
+// asks it again.
 void Form1::ShutDownPC() {
     tk::doEvents();
-    // A Stop clicked meanwhile has ended the countdown.
-    if (!CountingDown) return;
+    // A Stop or a closing of the window meanwhile has ended the countdown.
+    if (!CountingDown || window_->isClosed()) return;
     switch (powerOff_) {
     case PowerOff::NotAsked:
-        powerOff_ = PowerOff::Asking;
-        AskForPowerOff(form1::RouteFor(Module1::WinVersion), std::nullopt);
+        refusedBefore_.reset();
+        AskForPowerOff(form1::RouteFor(Module1::WinVersion));
         break;
     case PowerOff::Accepted: // asked again; whatever the answer, the request was taken
-        RequestPowerOff(acceptedRoute_, [](const platform::PowerOffAnswer&) {});
+        RequestPowerOff(route_, [](const platform::PowerOffAnswer&) {});
         break;
     case PowerOff::Asking: // the answer is still to come
     case PowerOff::Failed: // the user is being told
@@ -100,30 +103,35 @@ void Form1::ShutDownPC() {
 }
 
 void Form1::BeginTarget() {
-    ++target_;
     powerOff_ = PowerOff::NotAsked;
+    ++request_;
 }
 
-void Form1::AskForPowerOff(form1::ShutdownRoute route, std::optional<std::string> refusedBefore) {
-    RequestPowerOff(route, [this, target = target_, route,
-                            refusedBefore](const platform::PowerOffAnswer& answer) {
-        PowerOffAnswered(target, route, refusedBefore, answer);
+void Form1::AskForPowerOff(form1::ShutdownRoute route) {
+    powerOff_ = PowerOff::Asking;
+    route_ = route;
+    answerDue_ = clock_.monotonicMilliseconds() + platform::PowerOffAnswerMs;
+    RequestPowerOff(route, [this, request = ++request_](const platform::PowerOffAnswer& answer) {
+        PowerOffAnswered(request, answer);
     });
 }
 
-void Form1::PowerOffAnswered(int target, form1::ShutdownRoute route,
-                             const std::optional<std::string>& refusedBefore,
-                             const platform::PowerOffAnswer& answer) {
-    // An answer after Stop, or for an earlier target, changes nothing.
-    if (target != target_ || !CountingDown || powerOff_ != PowerOff::Asking) return;
-    if (answer.accepted) {
+void Form1::PowerOffAnswered(int request, const platform::PowerOffAnswer& answer) {
+    // An answer after Stop, after its time, or for an earlier request changes nothing.
+    if (request != request_ || !CountingDown || powerOff_ != PowerOff::Asking) return;
+    if (answer.accepted)
         powerOff_ = PowerOff::Accepted;
-        acceptedRoute_ = route;
-    } else if (!refusedBefore) {
-        AskForPowerOff(form1::OtherRoute(route), answer.reason);
-    } else {
-        PowerOffFailed(*refusedBefore + "\n" + answer.reason);
+    else
+        RouteRefused(answer.reason);
+}
+
+void Form1::RouteRefused(const std::string& reason) {
+    if (refusedBefore_) {
+        PowerOffFailed(*refusedBefore_ + "\n" + reason);
+        return;
     }
+    refusedBefore_ = reason;
+    AskForPowerOff(form1::OtherRoute(route_));
 }
 
 void Form1::RequestPowerOff(form1::ShutdownRoute route, platform::PowerOffReply reply) {

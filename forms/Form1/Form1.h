@@ -48,10 +48,9 @@ private:
     void PadWithLeadingZero(int index);
     void SelectWholeField(int index);
     void BeginTarget();
-    void AskForPowerOff(form1::ShutdownRoute route, std::optional<std::string> refusedBefore);
-    void PowerOffAnswered(int target, form1::ShutdownRoute route,
-                          const std::optional<std::string>& refusedBefore,
-                          const platform::PowerOffAnswer& answer);
+    void AskForPowerOff(form1::ShutdownRoute route);
+    void PowerOffAnswered(int request, const platform::PowerOffAnswer& answer);
+    void RouteRefused(const std::string& reason);
     void RequestPowerOff(form1::ShutdownRoute route, platform::PowerOffReply reply);
     void PowerOffFailed(const std::string& reasons);
 
@@ -62,10 +61,13 @@ private:
     // The last tick of the countdown, and whether it was in the target second.
     std::optional<form1::TickReading> lastTick_;
     bool atTarget_ = false;
-    // The power-off request for the target being reached. `target_` counts the targets and
-    // countdowns, so that an answer that comes late is taken only for its own target.
+    // The power-off request for the target being reached: the route asked, or the one that
+    // took it, and why the first route refused. Requests are numbered, so that an answer is
+    // taken only for the latest one and only until it is due.
     enum class PowerOff { NotAsked, Asking, Accepted, Failed };
-    int target_ = 0;
     PowerOff powerOff_ = PowerOff::NotAsked;
-    form1::ShutdownRoute acceptedRoute_ = form1::ShutdownRoute::ExitWindowsEx;
+    form1::ShutdownRoute route_ = form1::ShutdownRoute::ExitWindowsEx;
+    std::optional<std::string> refusedBefore_;
+    int request_ = 0;
+    std::int64_t answerDue_ = 0; // on the monotonic clock
 };

@@ -8,4 +8,8 @@ ShutdownRoute RouteFor(std::string_view winVersion) {
     return majorFive ? ShutdownRoute::Command : ShutdownRoute::ExitWindowsEx;
 }
 
+std::string RouteName(ShutdownRoute route) {
+    return route == ShutdownRoute::Command ? "The shutdown command" : "The power-off call";
+}
+
 } // namespace form1

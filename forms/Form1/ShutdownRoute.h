@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace form1 {
@@ -10,6 +11,9 @@ namespace form1 {
 enum class ShutdownRoute { Command, ExitWindowsEx };
 
 ShutdownRoute RouteFor(std::string_view winVersion);
+
+// The route as the user is told of it.
+std::string RouteName(ShutdownRoute route);
 
 // The route to try when `route` has been refused.
 constexpr ShutdownRoute OtherRoute(ShutdownRoute route) {

@@ -49,6 +49,15 @@ PowerOffAnswer refused(const QString& reason) {
     return PowerOffAnswer{false, reason.toStdString()};
 }
 
+// The system bus, connected anew when the connection broke: a bus restarted since the last
+// request, or none at the time, is found again.
+QDBusConnection systemBus() {
+    static const QString name = QStringLiteral("nodrell-system-bus");
+    if (QDBusConnection bus(name); bus.isConnected()) return bus;
+    QDBusConnection::disconnectFromBus(name);
+    return QDBusConnection::connectToBus(QDBusConnection::SystemBus, name);
+}
+
 } // namespace
 
 std::optional<VersionNumbers> SystemPlatform::versionNumbers() {
@@ -65,7 +74,8 @@ std::optional<VersionNumbers> SystemPlatform::versionNumbers() {
 void SystemPlatform::startShutdownCommand(std::string_view, int, PowerOffReply reply) {
     // The system's shutdown program, by its absolute path, for an immediate power-off; it has
     // no window to show. It has taken the request when it ends with status 0. The process
-    // object goes once it has ended; one still running when the program ends is left to run.
+    // object goes once the program has ended, however late, so that it is reaped; one still
+    // running when this program ends is left to run.
     static const QString program = QStringLiteral("/sbin/shutdown");
     auto* shutdown = new QProcess;
     shutdown->setStandardInputFile(QProcess::nullDevice());
@@ -93,9 +103,9 @@ void SystemPlatform::startShutdownCommand(std::string_view, int, PowerOffReply r
 }
 
 void SystemPlatform::exitWindows(std::uint32_t, std::uint32_t, PowerOffReply reply) {
-    // The login manager powers off, closing the session's programs. Its answer, which may
-    // take a while, comes through the event loop.
-    QDBusConnection bus = QDBusConnection::systemBus();
+    // The login manager powers off, closing the session's programs. Its answer comes through
+    // the event loop; one that takes longer than the caller waits comes as an error.
+    QDBusConnection bus = systemBus();
     if (!bus.isConnected()) {
         reply(refused("No system bus: " + bus.lastError().message()));
         return;
@@ -104,7 +114,7 @@ void SystemPlatform::exitWindows(std::uint32_t, std::uint32_t, PowerOffReply rep
         QDBusMessage::createMethodCall("org.freedesktop.login1", "/org/freedesktop/login1",
                                        "org.freedesktop.login1.Manager", "PowerOff");
     powerOff << false; // not interactive: no questions asked
-    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(powerOff));
+    auto* call = new QDBusPendingCallWatcher(bus.asyncCall(powerOff, PowerOffAnswerMs));
     QObject::connect(
         call, &QDBusPendingCallWatcher::finished, [reply](QDBusPendingCallWatcher* answered) {
             if (answered->isError()) {

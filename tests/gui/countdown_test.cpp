@@ -133,6 +133,17 @@ TEST_F(Countdown, AnEmptyFieldStillStarts) {
     EXPECT_EQ(fields(), "12  00");
 }
 
+TEST_F(Countdown, ABlankBeforeADigitGetsItsLeadingZeroAndCountsAsTheDigit) {
+    BoxCloser boxes;
+    setFields(" 5", "00", "00");
+    click("Command1(0)");
+    EXPECT_EQ(fields(), "0 5 00 00");
+    EXPECT_TRUE(boxes.seen.empty());
+    clock.now = {3, 0, 0};
+    tick();
+    EXPECT_EQ(form->lblCountDown().caption(), "02:00:00");
+}
+
 TEST_F(Countdown, AnyChangeWarnsWhileSomeFieldIsOutOfRange) {
     BoxSeen seen;
     closeNextBox(seen, 100);
@@ -215,15 +226,21 @@ TEST_F(Countdown, WindowsXpTakesTheCommandRoute) {
     EXPECT_TRUE(system.exitWindowsCalls.empty());
 }
 
-TEST_F(Countdown, AClockMovedPastTheTargetSkipsItUntilTheNextDay) {
-    setFields("10", "30", "00");
-    click("Command1(0)");
-    tickAt({10, 29, 58}, 0);
-    tickAt({10, 30, 3}, 250); // set five seconds forward
-    EXPECT_EQ(form->lblCountDown().caption(), "23:59:57");
-    EXPECT_EQ(system.powerOffRequests(), 0u);
-    tickAt({10, 30, 0}, 86'400'000); // the next day
-    EXPECT_EQ(system.powerOffRequests(), 1u);
+TEST_F(Countdown, AClockSetPastTheTargetOrASleepThroughItSkipsItUntilTheNextDay) {
+    for (const bool slept : {false, true}) {
+        setFields("10", "30", "00");
+        click("Command1(0)");
+        tickAt({10, 29, 58}, 0);
+        // Five seconds on the clock: set by hand in a quarter second, or slept through.
+        clock.utcAhead += slept ? 5000 : 4750;
+        tickAt({10, 30, 3}, slept ? 0 : 250);
+        EXPECT_EQ(form->lblCountDown().caption(), "23:59:57");
+        EXPECT_EQ(system.powerOffRequests(), 0u) << slept;
+        tickAt({10, 30, 0}, 86'400'000); // the next day
+        EXPECT_EQ(system.powerOffRequests(), 1u) << slept;
+        click("Command1(1)");
+        system.exitWindowsCalls.clear();
+    }
 }
 
 TEST_F(Countdown, ATickHeldUpAcrossTheTargetAsksAtOnceUnlessItCameOverAMinuteLate) {
@@ -241,14 +258,59 @@ TEST_F(Countdown, ATickHeldUpAcrossTheTargetAsksAtOnceUnlessItCameOverAMinuteLat
     EXPECT_EQ(system.exitWindowsCalls.size(), 1u);
 }
 
-TEST_F(Countdown, AStopWaitingWhenTheTargetIsReachedPreventsTheRequest) {
+TEST_F(Countdown, AStopOrACloseWaitingWhenTheTargetIsReachedPreventsTheRequest) {
+    for (const char* waiting : {"Stop", "Close"}) {
+        form = std::make_unique<Form1>(clock, system);
+        form->Show();
+        setFields("10", "30", "00");
+        click("Command1(0)");
+        clock.now = {10, 30, 0};
+        if (waiting == std::string("Stop"))
+            QMetaObject::invokeMethod(control("Command1(1)"), "click", Qt::QueuedConnection);
+        else // from the title bar
+            QMetaObject::invokeMethod(topLevel("Form1"), "close", Qt::QueuedConnection);
+        tick();
+        EXPECT_EQ(system.powerOffRequests(), 0u) << waiting;
+    }
+}
+
+// Answers held back: a route that stays silent, and answers that come late.
+TEST_F(Countdown, ASilentRouteCountsAsRefusedAfterTenSecondsAndALateAnswerIsIgnored) {
+    BoxCloser boxes;
+    system.holdAnswers = true;
     setFields("10", "30", "00");
     click("Command1(0)");
-    clock.now = {10, 30, 0};
-    QMetaObject::invokeMethod(control("Command1(1)"), "click", Qt::QueuedConnection);
-    tick();
+    tickAt({10, 30, 0}, 0);
+    ASSERT_EQ(system.exitWindowsCalls.size(), 1u);
+    tickAt({10, 30, 9}, 9'750);
+    EXPECT_TRUE(system.shutdownCommands.empty());
+    tickAt({10, 30, 10}, 10'000);
+    ASSERT_EQ(system.shutdownCommands.size(), 1u);
+    // The first route takes the request after its time: too late to count.
+    system.heldReplies[0]({true, {}});
+    EXPECT_EQ(system.powerOffRequests(), 2u);
+    EXPECT_TRUE(boxes.seen.empty());
+    tickAt({10, 30, 20}, 20'000);
+    ASSERT_EQ(boxes.seen.size(), 1u);
+    EXPECT_EQ(boxes.seen[0].text, "The computer could not be switched off.\n\n"
+                                  "The power-off call: no answer within 10 s\n"
+                                  "The shutdown command: no answer within 10 s");
     EXPECT_FALSE(form->CountingDown);
-    EXPECT_EQ(system.powerOffRequests(), 0u);
+    EXPECT_TRUE(form->Command1(0).enabled());
+
+    // An answer to a request from before Stop, given while stopped or after a new Start,
+    // changes nothing.
+    system.heldReplies.clear();
+    click("Command1(0)");
+    tickAt({10, 30, 0}, 86'400'000);
+    ASSERT_EQ(system.heldReplies.size(), 1u);
+    click("Command1(1)");
+    system.heldReplies[0]({false, "refused after Stop"});
+    click("Command1(0)");
+    system.heldReplies[0]({false, "refused after a new Start"});
+    tickAt({10, 30, 1}, 86'401'000);
+    EXPECT_EQ(system.powerOffRequests(), 3u);
+    EXPECT_EQ(boxes.seen.size(), 1u);
 }
 
 TEST_F(Countdown, ARefusedRouteGivesWayToTheOtherOnce) {
