@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -64,6 +65,42 @@ std::optional<std::string> enableShutdownPrivilege() {
     return failure;
 }
 
+// The shutdown.exe processes whose end is awaited, by the timer that looks at each.
+struct AwaitedCommand {
+    HANDLE process;
+    PowerOffReply reply;
+};
+std::map<UINT_PTR, AwaitedCommand>& awaitedCommands() {
+    static std::map<UINT_PTR, AwaitedCommand> awaited;
+    return awaited;
+}
+
+// How often a running shutdown.exe is looked at.
+constexpr UINT LookEveryMs = 100;
+
+// A look at an awaited shutdown.exe, from the event loop of whichever window or box runs it:
+// once it has ended, its exit status answers.
+void CALLBACK lookAtCommand(HWND, UINT, UINT_PTR timer, DWORD) {
+    auto& awaited = awaitedCommands();
+    const auto found = awaited.find(timer);
+    if (found == awaited.end()) return;
+    if (WaitForSingleObject(found->second.process, 0) == WAIT_TIMEOUT) return;
+    KillTimer(nullptr, timer);
+    const HANDLE process = found->second.process;
+    const PowerOffReply reply = std::move(found->second.reply);
+    awaited.erase(found);
+    DWORD status = 0;
+    const bool read = GetExitCodeProcess(process, &status);
+    const DWORD error = GetLastError();
+    CloseHandle(process);
+    if (!read)
+        reply(refused("shutdown.exe: its exit status is unknown: " + errorText(error)));
+    else if (status != 0)
+        reply(refused("shutdown.exe refused: " + errorText(status)));
+    else
+        reply(PowerOffAnswer{true, {}});
+}
+
 } // namespace
 
 std::optional<VersionNumbers> SystemPlatform::versionNumbers() {
@@ -106,8 +143,15 @@ void SystemPlatform::startShutdownCommand(std::string_view commandLine, int show
         return;
     }
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    reply(PowerOffAnswer{true, {}});
+    // The program's exit status answers; the window goes on meanwhile.
+    const UINT_PTR timer = SetTimer(nullptr, 0, LookEveryMs, lookAtCommand);
+    if (timer == 0) {
+        CloseHandle(process.hProcess);
+        reply(refused("shutdown.exe was started, but cannot be waited for: SetTimer: " +
+                      errorText(GetLastError())));
+        return;
+    }
+    awaitedCommands()[timer] = AwaitedCommand{process.hProcess, std::move(reply)};
 }
 
 void SystemPlatform::exitWindows(std::uint32_t flags, std::uint32_t reason, PowerOffReply reply) {

@@ -14,6 +14,10 @@ CHECK is one of:
                     directory: the command route's failed start falls back to
                     ExitWindowsEx(5, 0xFFFFFFFF). It ends the prefix winxp, so it comes last
                     there.
+  exitwindows-refused
+                    the same under the winxp version, with a shutdown.exe that ends with
+                    status 1314 (the right to shut down not held): the refusal falls back to
+                    ExitWindowsEx(5, 0xFFFFFFFF). It ends the prefix winxp's programs too.
   shutdown-command  the same under the winxp version starts the system directory's
                     shutdown.exe (the prefix's logging stand-in) with "-s -f -t 0", minimised
   no-time           Start with 00 00 00 warns "No shutdown time entered.", then the hours
@@ -52,6 +56,7 @@ MB_ICONWARNING = 0x30
 DWORD = 0xFFFFFFFF  # a traced 32-bit argument, whatever the trace shows above it
 
 SHUTDOWN_COMMAND_LINE = "shutdown -s -f -t 0"
+SHUTDOWN_STATUS_VARIABLE = "NODRELL_SHUTDOWN_STATUS"
 SHUTDOWN_MODULE = "c:\\windows\\system32\\shutdown.exe"
 STARTF_USESHOWWINDOW = 0x1
 SW_SHOWMINIMIZED = 2
@@ -247,7 +252,7 @@ def check_field_state(test, found, counting, caption=None):
                        f"txtTime({i}) is {'enabled' if field['enabled'] else 'disabled'}")
 
 
-def run_exitwindows(test):
+def run_exitwindows(test, shutdown_started=False):
     """Started without waiting: ExitWindowsEx ends the driver too, so the trace in its
     output and the prefix's processes tell what happened."""
     wine = test.wine
@@ -260,7 +265,7 @@ def run_exitwindows(test):
     wine_witness = wine.start_driver(
         other, test.args.driver, [["sleep", "40000"]], os.devnull, os.devnull)
     try:
-        watch_power_off(test, program, host_witness, other, wine_witness)
+        watch_power_off(test, program, host_witness, other, wine_witness, shutdown_started)
     finally:
         for witness in (host_witness, wine_witness):
             if witness.poll() is None:
@@ -268,13 +273,18 @@ def run_exitwindows(test):
             witness.wait()
 
 
-def run_exitwindows_fallback(test):
+def run_exitwindows_fallback(test, refusal=None):
+    """Under Windows XP the command route comes first: shutdown.exe is missing, or it ends
+    with the status `refusal`, and ExitWindowsEx follows."""
     windows = test.wine.prefix_dir(test.prefix) / "drive_c" / "windows"
     if not test.check(test.wine.state["winver"][test.prefix] == "5.1",
                       f"prefix {test.prefix} reports Windows XP"):
         return
-    (windows / "system32" / "shutdown.exe").unlink(missing_ok=True)
-    run_exitwindows(test)
+    if refusal is None:
+        (windows / "system32" / "shutdown.exe").unlink(missing_ok=True)
+    else:
+        test.extra_env[SHUTDOWN_STATUS_VARIABLE] = str(refusal)
+    run_exitwindows(test, shutdown_started=refusal is not None)
     # The trace names the library in capitals and doubles the backslashes of a path.
     starts = [i for i, (name, args) in enumerate(test.relay)
               if name.lower() == "kernel32.createprocessw" and args and
@@ -285,7 +295,7 @@ def run_exitwindows_fallback(test):
                f"ExitWindowsEx at {calls})")
 
 
-def watch_power_off(test, program, host_witness, other, wine_witness):
+def watch_power_off(test, program, host_witness, other, wine_witness, shutdown_started):
     wine = test.wine
     out = wine.log_dir / f"exitwindows-{os.getpid()}.out"
     err = wine.log_dir / f"exitwindows-{os.getpid()}.err"
@@ -344,7 +354,8 @@ def watch_power_off(test, program, host_witness, other, wine_witness):
                    f"the call came when the target {target:%H:%M:%S} was reached "
                    f"(seen at {seen:%H:%M:%S.%f}, {late:+.2f} s)")
     test.check(not test.all("exit"), "the program did not end before the power-off request")
-    test.check(not test.shutdown_starts(), "shutdown.exe was not started")
+    starts = len(test.shutdown_starts())
+    test.check(starts == (1 if shutdown_started else 0), f"shutdown.exe was started {starts} times")
 
     # Wine's answer to the request: the programs of the prefix end (the program, the driver
     # and the desktop holder; Wine's own services may restart), and nothing outside it.
@@ -502,6 +513,7 @@ CHECKS = {
     "tab-order": run_tab_order,
     "exitwindows": run_exitwindows,
     "exitwindows-fallback": run_exitwindows_fallback,
+    "exitwindows-refused": lambda test: run_exitwindows_fallback(test, refusal=1314),
     "shutdown-command": run_shutdown_command,
     "no-time": run_no_time,
     "invalid-minutes": run_invalid_minutes,

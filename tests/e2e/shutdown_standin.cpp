@@ -1,5 +1,7 @@
 // Takes the place of shutdown.exe in the system directory of a test prefix. It powers off
-// nothing: it appends one JSON line about how it was started to a log file and ends.
+// nothing: it appends one JSON line about how it was started to a log file and ends, with the
+// exit status in the environment variable NODRELL_SHUTDOWN_STATUS (0 when unset), as the real
+// one ends with 1314 for a user without the right to shut down.
 //
 // The log is the file named by the environment variable NODRELL_SHUTDOWN_LOG, inherited from
 // whoever started the program that started this one; without it, C:\nodrell-shutdown.log.
@@ -11,6 +13,12 @@
 #include <string>
 
 namespace {
+
+int exitStatus() {
+    wchar_t status[16];
+    const DWORD length = GetEnvironmentVariableW(L"NODRELL_SHUTDOWN_STATUS", status, 16);
+    return length > 0 && length < 16 ? _wtoi(status) : 0;
+}
 
 std::wstring logPath() {
     wchar_t path[MAX_PATH];
@@ -48,5 +56,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const BOOL ok =
         WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     CloseHandle(file);
-    return ok && written == line.size() ? 0 : 1;
+    return ok && written == line.size() ? exitStatus() : 1;
 }
