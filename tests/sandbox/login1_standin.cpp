@@ -1,8 +1,8 @@
-// nodrell-login1-standin ADDRESS LOG accept|refuse
+// nodrell-login1-standin ADDRESS LOG accept|refuse|silent
 //
 // Stands in for the login manager on the power-off tests' private bus at ADDRESS: owns
 // org.freedesktop.login1 and answers org.freedesktop.login1.Manager.PowerOff, taking or
-// refusing the request as told. It powers off nothing: it appends one line for each call to
+// refusing the request as told, or never answering it. It powers off nothing: it appends one line for each call to
 // LOG, "<seconds since the epoch> PowerOff <interactive>", and prints "ready" once it owns
 // the name.
 #include <QCoreApplication>
@@ -20,7 +20,7 @@ constexpr auto Interface = "org.freedesktop.login1.Manager";
 
 class Login1 final : public QDBusVirtualObject {
 public:
-    Login1(QString log, bool accept) : log_(std::move(log)), accept_(accept) {}
+    Login1(QString log, QString answer) : log_(std::move(log)), answer_(std::move(answer)) {}
 
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& bus) override {
         if (message.interface() != Interface || message.member() != "PowerOff") return false;
@@ -34,9 +34,11 @@ public:
             const double now = static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000;
             file.write(QString("%1 PowerOff %2\n").arg(now, 0, 'f', 3).arg(interactive).toUtf8());
         }
-        bus.send(accept_ ? message.createReply()
-                         : message.createErrorReply("org.freedesktop.DBus.Error.AccessDenied",
-                                                    "The stand-in refuses to power off"));
+        if (answer_ == "accept")
+            bus.send(message.createReply());
+        else if (answer_ == "refuse")
+            bus.send(message.createErrorReply("org.freedesktop.DBus.Error.AccessDenied",
+                                              "The stand-in refuses to power off"));
         return true;
     }
 
@@ -48,7 +50,7 @@ public:
 
 private:
     QString log_;
-    bool accept_;
+    QString answer_;
 };
 
 } // namespace
@@ -56,12 +58,12 @@ private:
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 4 || (args[3] != "accept" && args[3] != "refuse")) {
-        std::fputs("usage: nodrell-login1-standin ADDRESS LOG accept|refuse\n", stderr);
+    if (args.size() != 4 || !QStringList{"accept", "refuse", "silent"}.contains(args[3])) {
+        std::fputs("usage: nodrell-login1-standin ADDRESS LOG accept|refuse|silent\n", stderr);
         return 2;
     }
     QDBusConnection bus = QDBusConnection::connectToBus(args[1], "login1");
-    Login1 login1(args[2], args[3] == "accept");
+    Login1 login1(args[2], args[3]);
     if (!bus.isConnected() || !bus.registerVirtualObject("/org/freedesktop/login1", &login1) ||
         !bus.registerService("org.freedesktop.login1")) {
         std::fprintf(stderr, "nodrell-login1-standin: %s\n", qPrintable(bus.lastError().message()));

@@ -21,6 +21,12 @@ CASE is one of:
   stop          Stop is clicked as the target second begins: no request at all
   kernel5       a kernel of major version 5 (the uname shim): the shutdown program first; it
                 refuses, so PowerOff follows
+  logind-silent logind never answers: /sbin/shutdown -P now follows within 15 s
+  kernel5-hang  kernel 5, and the shutdown program hangs (ending only after 12 s): PowerOff
+                follows within 15 s, and the late end of the program is reaped, not answered
+  both-silent   logind never answers and the shutdown program hangs: one box within 30 s
+  bus-again     no system bus at the first countdown's target, so the shutdown program takes
+                the request; the bus is there for the second countdown, and PowerOff reaches it
 """
 
 import argparse
@@ -48,6 +54,11 @@ LOGIN1 = "org.freedesktop.login1"
 AHEAD_S = 4
 # How late after the start of the target second the first request may come.
 LATE_S = 1.0
+# How long a route has to answer, and when the other route's request must have come.
+ANSWER_S = 10
+GIVEN_WAY_S = 15
+# The hanging shutdown program ends this long after its start.
+HANG_S = 12
 GREEN = (0, 255, 0)
 
 CASES = {
@@ -58,6 +69,10 @@ CASES = {
     "no-bus": (None, 1, False),
     "stop": ("accept", 0, False),
     "kernel5": ("accept", 1, True),
+    "logind-silent": ("silent", 0, False),
+    "kernel5-hang": ("accept", "hang", True),
+    "both-silent": ("silent", "hang", False),
+    "bus-again": ("accept", 0, False),
 }
 
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
@@ -190,16 +205,19 @@ class Sandbox:
 
     # --- the bus --------------------------------------------------------------------------
 
+    def no_bus(self):
+        """The address of a private bus that is not there yet, proved to lead nowhere."""
+        socket = self.work / "system_bus_socket"
+        address = f"unix:path={socket}"
+        if socket.exists():
+            raise Refusal(f"{socket} exists, yet there must be no bus")
+        print(f"the system bus address {address} leads nowhere")
+        return address
+
     def start_bus(self):
         """A private dbus-daemon with the login manager's stand-in on it, proved to be what
         the address leads to. Returns the address."""
         socket = self.work / "system_bus_socket"
-        if self.logind is None:
-            address = f"unix:path={socket}"
-            if socket.exists():
-                raise Refusal(f"{socket} exists, yet there must be no bus")
-            print(f"the system bus address {address} leads nowhere")
-            return address
         config = self.work / "bus.conf"
         config.write_text(BUS_CONFIG.format(socket=socket))
         read_end, write_end = os.pipe()
@@ -237,6 +255,7 @@ class Sandbox:
             XDG_RUNTIME_DIR=str(self.work),
             NODRELL_SHUTDOWN_LOG=str(self.shutdown_log),
             NODRELL_SHUTDOWN_STATUS=str(self.shutdown_status),
+            NODRELL_SHUTDOWN_HANG=str(HANG_S),
         )
         if self.kernel5:
             env["LD_PRELOAD"] = self.args.uname5
@@ -343,6 +362,29 @@ class Sandbox:
             self.check(0 <= late <= LATE_S,
                        f"the first {what} came {late:+.3f} s after the target second began")
 
+    def wait_until(self, done, moment):
+        while not done() and time.time() < moment:
+            time.sleep(0.1)
+
+    def check_given_way(self, what, entries, target):
+        """The other route's request came once the first had had its time to answer."""
+        if self.check(len(entries) == 1, f"{what} came once ({len(entries)})"):
+            late = entries[0][0] - target
+            self.check(ANSWER_S - 0.5 <= late <= GIVEN_WAY_S,
+                       f"{what} came {late:+.3f} s after the target second began")
+
+    def zombies(self):
+        """The program's children that ended without being reaped."""
+        found = []
+        for stat in pathlib.Path("/proc").glob("[0-9]*/stat"):
+            try:
+                fields = stat.read_text().rsplit(")", 1)[1].split()
+            except OSError:
+                continue
+            if fields[0] == "Z" and int(fields[1]) == self.program.pid:
+                found.append(stat.parent.name)
+        return found
+
     def check_box_then_ready(self):
         boxes = self.windows_named("^Nodrell$")
         if not self.check(len(boxes) == 1, f"one message box is open ({len(boxes)})"):
@@ -363,7 +405,8 @@ class Sandbox:
         enter_own_namespaces()
         hide_host_bus()
         put_shutdown_standin(self.args.shutdown)
-        address = self.start_bus()
+        case = self.args.case
+        address = self.no_bus() if self.logind is None or case == "bus-again" else self.start_bus()
         xvfb, self.display = start_xvfb(self.work / "xvfb.log")
         self.processes.append(xvfb)
         if not self.check(self.xdotool("getdisplaygeometry") == ["1024", "768"],
@@ -376,7 +419,7 @@ class Sandbox:
         target = self.start_countdown()
         self.check_look(True, "after Start")
 
-        if self.args.case == "stop":
+        if case == "stop":
             # Held from before the target second into it, the program finds the Stop click
             # and the target's tick waiting together, as when it is busy at that moment.
             time.sleep(max(0.0, target - 0.5 - time.time()))
@@ -384,8 +427,23 @@ class Sandbox:
             self.click("Command1(1)")
             time.sleep(max(0.0, target + 0.3 - time.time()))
             os.kill(self.program.pid, signal.SIGCONT)
+        elif case == "bus-again":
+            time.sleep(max(0.0, target + 1.5 - time.time()))
+            first = self.logged(self.shutdown_log)
+            self.check(len(first) >= 1, "without a bus, the shutdown program took the request")
+            self.check_in_target_second("shutdown", first, target)
+            self.click("Command1(1)")
+            self.start_bus()
+            target = self.start_countdown()
+        elif case in ("logind-silent", "kernel5-hang"):
+            other = self.shutdown_log if case == "logind-silent" else self.login1_log
+            self.wait_until(lambda: self.logged(other), target + GIVEN_WAY_S)
+        elif case == "both-silent":
+            self.wait_until(lambda: self.windows_named("^Nodrell$"), target + 2 * GIVEN_WAY_S)
+            self.check(time.time() <= target + 2 * GIVEN_WAY_S,
+                       f"the box came {time.time() - target:+.1f} s after the target second")
         time.sleep(max(0.0, target + 1.5 - time.time()))
-        if self.args.case in ("both-refused", "no-bus"):
+        if case in ("both-refused", "no-bus", "both-silent"):
             self.check_box_then_ready()
         else:
             self.check(not self.windows_named("^Nodrell$"), "no message box")
@@ -397,7 +455,6 @@ class Sandbox:
                    "PowerOff is asked for without interaction")
         self.check(all(rest == "-P now" for _, rest in shutdowns),
                    "the shutdown program is started with -P now")
-        case = self.args.case
         if case == "accepted":
             self.check(len(power_offs) >= 1, "logind was asked to power off")
             self.check_in_target_second("PowerOff", power_offs, target)
@@ -407,8 +464,8 @@ class Sandbox:
             self.check(len(shutdowns) >= 1, "the shutdown program was started after it")
             self.check_in_target_second("PowerOff", power_offs, target)
             self.check_in_target_second("shutdown", shutdowns, target)
-        elif case in ("both-refused", "no-bus"):
-            self.check(len(power_offs) == (1 if case == "both-refused" else 0),
+        elif case in ("both-refused", "no-bus", "both-silent"):
+            self.check(len(power_offs) == (0 if case == "no-bus" else 1),
                        f"logind was asked {len(power_offs)} times")
             self.check(len(shutdowns) == 1, "the shutdown program was started once")
         elif case == "stop":
@@ -419,6 +476,22 @@ class Sandbox:
             self.check_in_target_second("shutdown", shutdowns, target)
             self.check(len(power_offs) >= 1 and shutdowns and power_offs[0][0] >= shutdowns[0][0],
                        "logind was asked after the shutdown program refused")
+        elif case == "logind-silent":
+            self.check(len(power_offs) == 1, "logind was asked once")
+            self.check_in_target_second("PowerOff", power_offs, target)
+            self.check_given_way("the shutdown program", shutdowns, target)
+        elif case == "kernel5-hang":
+            self.check(len(shutdowns) == 1, "the shutdown program was started once")
+            self.check_in_target_second("shutdown", shutdowns, target)
+            self.check_given_way("PowerOff", power_offs, target)
+            # The hanging program ends, late: reaped, and its consent taken for nothing.
+            time.sleep(max(0.0, shutdowns[0][0] + HANG_S + 1 - time.time()) if shutdowns else 0)
+            self.check(not self.zombies(), f"no child of the program is a zombie ({self.zombies()})")
+            self.check(not self.windows_named("^Nodrell$"), "no message box after the late end")
+        elif case == "bus-again":
+            self.check(len(power_offs) >= 1, "logind was asked once the bus was there")
+            self.check_in_target_second("PowerOff", power_offs, target)
+            self.check(len(shutdowns) == len(first), "the shutdown program was not started again")
         self.check(self.program.poll() is None,
                    f"the program still runs (exit code {self.program.poll()})")
 
