@@ -71,9 +71,7 @@ void Form1::Timer1_Timer() {
     const bool passedUnseen =
         lastTick_ && form1::TargetPassedUnseen(hours, minutes, seconds, *lastTick_, now);
     lastTick_ = now;
-    if (powerOff_ == PowerOff::Asking && now.monotonic >= answerDue_)
-        RouteRefused(form1::RouteName(route_) + ": no answer within " +
-                     std::to_string(platform::PowerOffAnswerMs / 1000) + " s");
+    if (powerOff_ == PowerOff::Asking && now.monotonic >= answerDue_) RouteKeptSilent();
     const bool reached = lblCountDown().caption() == form1::NoTimeLeft || passedUnseen;
     if (reached && !atTarget_) BeginTarget();
     atTarget_ = reached;
@@ -123,6 +121,12 @@ void Form1::PowerOffAnswered(int request, const platform::PowerOffAnswer& answer
         powerOff_ = PowerOff::Accepted;
     else
         RouteRefused(answer.reason);
+}
+
+// A route that has not answered in its time has refused.
+void Form1::RouteKeptSilent() {
+    RouteRefused(form1::RouteName(route_) + ": no answer within " +
+                 std::to_string(platform::PowerOffAnswerMs / 1000) + " s");
 }
 
 void Form1::RouteRefused(const std::string& reason) {

@@ -50,6 +50,7 @@ private:
     void BeginTarget();
     void AskForPowerOff(form1::ShutdownRoute route);
     void PowerOffAnswered(int request, const platform::PowerOffAnswer& answer);
+    void RouteKeptSilent();
     void RouteRefused(const std::string& reason);
     void RequestPowerOff(form1::ShutdownRoute route, platform::PowerOffReply reply);
     void PowerOffFailed(const std::string& reasons);
