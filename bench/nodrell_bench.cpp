@@ -8,7 +8,7 @@
 //
 // Both press Start through Form1's own click handler, as a click on the button would.
 #include "forms/Form1/Form1.h"
-#include "forms/Form1/TimeText.h"
+#include "forms/Form1/Countdown.h"
 #include "platform/RecordingPlatform.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Program.h"

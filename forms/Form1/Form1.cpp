@@ -1,10 +1,6 @@
 #include "Form1.h"
 
-#include "FieldText.h"
 #include "Form1Layout.h"
-#include "TimeLeft.h"
-#include "TimeText.h"
-#include "VersionLine.h"
 #include "forms/frmAbout/frmAbout.h"
 #include "forms/shared/Version.h"
 #include "platform/DetectWinVersion.h"

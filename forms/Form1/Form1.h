@@ -1,7 +1,6 @@
 #pragma once
 
-#include "LateTick.h"
-#include "ShutdownRoute.h"
+#include "Countdown.h"
 #include "platform/Platform.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Window.h"

@@ -1,8 +1,7 @@
 #include "FakeClock.h"
 #include "RandomText.h"
-#include "forms/Form1/FieldText.h"
+#include "forms/Form1/Countdown.h"
 #include "forms/Form1/Form1.h"
-#include "forms/Form1/TimeLeft.h"
 #include "platform/RecordingPlatform.h"
 
 #include <QApplication>

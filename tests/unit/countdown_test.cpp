@@ -1,7 +1,6 @@
 #include "FakeClock.h"
-#include "forms/Form1/FieldText.h"
-#include "forms/Form1/LateTick.h"
-#include "forms/Form1/TimeLeft.h"
+#include "forms/Form1/Countdown.h"
+#include "platform/DetectWinVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,8 @@
 
 namespace {
 
+using form1::RouteFor;
+using form1::ShutdownRoute;
 using form1::TimeLeftText;
 
 TEST(TimeLeft, WorkedExamplesWithTheirBorrows) {
@@ -150,6 +151,58 @@ TEST(InRange, AcceptsWholeNumbersBelowTheLimitAndEmptyFields) {
 TEST(InRange, RefusesEverythingThatIsNoWholeNumber) {
     for (const char* text : {"-", "+", "1.5", ".", "ab", "7a", "0a", "   ", "99999999999999999999"})
         EXPECT_FALSE(form1::InRange(text, form1::MinutesLimit)) << text;
+}
+
+TEST(VersionLine, JoinsTheProgramVersionAndTheWindowsVersion) {
+    EXPECT_EQ(form1::VersionLine(1, 3, 0, "5.1  Windows XP"),
+              "Shutdown v1.3.0 - Windows version 5.1  Windows XP");
+    EXPECT_EQ(form1::VersionLine(1, 10, 12, "6.1  Windows XP"),
+              "Shutdown v1.10.12 - Windows version 6.1  Windows XP");
+}
+
+TEST(VersionLine, DropsLeadingBlanksAndKeepsTrailingOnes) {
+    EXPECT_EQ(form1::VersionLine(1, 3, 0, "   5.1  Windows XP  "),
+              "Shutdown v1.3.0 - Windows version 5.1  Windows XP  ");
+    EXPECT_EQ(form1::VersionLine(1, 3, 0, "    "), "Shutdown v1.3.0 - Windows version ");
+    EXPECT_EQ(form1::VersionLine(1, 3, 0, ""), "Shutdown v1.3.0 - Windows version ");
+}
+
+TEST(VersionLine, ShowsTheDetectionErrorAtTheEnd) {
+    EXPECT_EQ(form1::VersionLine(1, 3, 0, "Err detecting windows version"),
+              "Shutdown v1.3.0 - Windows version Err detecting windows version");
+}
+
+TEST(FormatTime, WritesTwoDigitsForEachPart) {
+    EXPECT_EQ(form1::FormatTime({7, 5, 9}), "07:05:09");
+    EXPECT_EQ(form1::FormatTime({0, 0, 0}), "00:00:00");
+    EXPECT_EQ(form1::FormatTime({23, 59, 59}), "23:59:59");
+    EXPECT_EQ(form1::FormatTime({12, 30, 0}), "12:30:00");
+}
+
+ShutdownRoute routeOf(unsigned long major, unsigned long minor) {
+    return RouteFor(Module1::WinVersionText(platform::VersionNumbers{major, minor}));
+}
+
+TEST(ShutdownRoute, MajorVersionFiveUsesTheShutdownCommand) {
+    EXPECT_EQ(routeOf(5, 0), ShutdownRoute::Command);
+    EXPECT_EQ(routeOf(5, 1), ShutdownRoute::Command);
+    EXPECT_EQ(routeOf(5, 2), ShutdownRoute::Command);
+}
+
+TEST(ShutdownRoute, EveryOtherVersionCallsExitWindowsEx) {
+    EXPECT_EQ(routeOf(4, 0), ShutdownRoute::ExitWindowsEx);
+    EXPECT_EQ(routeOf(4, 10), ShutdownRoute::ExitWindowsEx);
+    EXPECT_EQ(routeOf(4, 90), ShutdownRoute::ExitWindowsEx);
+    EXPECT_EQ(routeOf(6, 1), ShutdownRoute::ExitWindowsEx);
+    EXPECT_EQ(routeOf(10, 0), ShutdownRoute::ExitWindowsEx);
+    EXPECT_EQ(routeOf(0, 0), ShutdownRoute::ExitWindowsEx);
+    EXPECT_EQ(RouteFor(Module1::WinVersionError), ShutdownRoute::ExitWindowsEx);
+    EXPECT_EQ(RouteFor(""), ShutdownRoute::ExitWindowsEx);
+}
+
+TEST(ShutdownRoute, LeadingBlanksAreSkippedBeforeTheFirstCharacter) {
+    EXPECT_EQ(RouteFor("  5.1  Windows XP"), ShutdownRoute::Command);
+    EXPECT_EQ(RouteFor("   "), ShutdownRoute::ExitWindowsEx);
 }
 
 } // namespace
