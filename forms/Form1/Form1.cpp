@@ -15,8 +15,15 @@ constexpr std::string_view ZeroTime = "00:00:00";
 } // namespace
 
 Form1::Form1(tk::Clock& clock, platform::Platform& system)
-    : clock_(clock), system_(system), window_(tk::createWindow(form1::Window, form1::Controls())) {
-    window_->timer("Timer1").onTick = [this] { Timer1_Timer(); };
+    : clock_(clock), system_(system), window_(tk::createWindow(form1::Window, form1::Controls())),
+      txtTime_{&window_->textBox("txtTime", 0), &window_->textBox("txtTime", 1),
+               &window_->textBox("txtTime", 2)},
+      lblKlok_(window_->label("lblKlok")), lblCountDown_(window_->label("lblCountDown")),
+      Frame1_(window_->label("Frame1")), Command1_{&window_->button("Command1", 0),
+                                                   &window_->button("Command1", 1)},
+      Command2_(window_->button("Command2")), Command3_(window_->button("Command3")),
+      Timer1_(window_->timer("Timer1")) {
+    Timer1_.onTick = [this] { Timer1_Timer(); };
     for (int i = 0; i < 2; ++i)
         Command1(i).onClick = [this, i] { Command1_Click(i); };
     Command2().onClick = [this] { Command2_Click(); };

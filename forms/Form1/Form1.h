@@ -5,6 +5,7 @@
 #include "toolkit/Clock.h"
 #include "toolkit/Window.h"
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,13 +20,13 @@ public:
     void Show();
     tk::Window& window() { return *window_; }
 
-    tk::TextBox& txtTime(int index) { return window_->textBox("txtTime", index); }
-    tk::Label& lblKlok() { return window_->label("lblKlok"); }
-    tk::Label& lblCountDown() { return window_->label("lblCountDown"); }
-    tk::Label& Frame1() { return window_->label("Frame1"); }
-    tk::Button& Command1(int index) { return window_->button("Command1", index); }
-    tk::Button& Command2() { return window_->button("Command2"); }
-    tk::Button& Command3() { return window_->button("Command3"); }
+    tk::TextBox& txtTime(int index) { return *txtTime_.at(index); }
+    tk::Label& lblKlok() { return lblKlok_; }
+    tk::Label& lblCountDown() { return lblCountDown_; }
+    tk::Label& Frame1() { return Frame1_; }
+    tk::Button& Command1(int index) { return *Command1_.at(index); }
+    tk::Button& Command2() { return Command2_; }
+    tk::Button& Command3() { return Command3_; }
 
     bool CountingDown = false;
 
@@ -57,6 +58,16 @@ private:
     tk::Clock& clock_;
     platform::Platform& system_;
     std::unique_ptr<tk::Window> window_;
+    // The controls, looked up once as the window is built: a name its layout lacks fails
+    // there, not when a handler first runs.
+    const std::array<tk::TextBox*, 3> txtTime_;
+    tk::Label& lblKlok_;
+    tk::Label& lblCountDown_;
+    tk::Label& Frame1_;
+    const std::array<tk::Button*, 2> Command1_;
+    tk::Button& Command2_;
+    tk::Button& Command3_;
+    tk::Timer& Timer1_;
 
     // The last tick of the countdown, and whether it was in the target second.
     std::optional<form1::TickReading> lastTick_;

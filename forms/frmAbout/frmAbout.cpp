@@ -9,7 +9,12 @@
 #include <exception>
 
 frmAbout::frmAbout(platform::Platform& system)
-    : system_(system), window_(tk::createWindow(about::Window, about::Controls())) {
+    : system_(system), window_(tk::createWindow(about::Window, about::Controls())),
+      cmdOK_(window_->button("cmdOK")), cmdSysInfo_(window_->button("cmdSysInfo")),
+      lblTitle_(window_->label("lblTitle")), lblTitle2_(window_->label("lblTitle2")),
+      lblVersion_(window_->label("lblVersion")), lblDescription_(window_->label("lblDescription")),
+      lblDisclaimer_(window_->label("lblDisclaimer")), lblURL_(window_->label("lblURL")),
+      Label1_(window_->label("Label1")) {
     cmdOK().onClick = [this] { cmdOK_Click(); };
     cmdSysInfo().onClick = [this] { cmdSysInfo_Click(); };
     lblURL().onClick = [this] { lblURL_Click(); };

@@ -17,15 +17,15 @@ public:
     void Show();
     tk::Window& window() { return *window_; }
 
-    tk::Button& cmdOK() { return window_->button("cmdOK"); }
-    tk::Button& cmdSysInfo() { return window_->button("cmdSysInfo"); }
-    tk::Label& lblTitle() { return window_->label("lblTitle"); }
-    tk::Label& lblTitle2() { return window_->label("lblTitle2"); }
-    tk::Label& lblVersion() { return window_->label("lblVersion"); }
-    tk::Label& lblDescription() { return window_->label("lblDescription"); }
-    tk::Label& lblDisclaimer() { return window_->label("lblDisclaimer"); }
-    tk::Label& lblURL() { return window_->label("lblURL"); }
-    tk::Label& Label1() { return window_->label("Label1"); }
+    tk::Button& cmdOK() { return cmdOK_; }
+    tk::Button& cmdSysInfo() { return cmdSysInfo_; }
+    tk::Label& lblTitle() { return lblTitle_; }
+    tk::Label& lblTitle2() { return lblTitle2_; }
+    tk::Label& lblVersion() { return lblVersion_; }
+    tk::Label& lblDescription() { return lblDescription_; }
+    tk::Label& lblDisclaimer() { return lblDisclaimer_; }
+    tk::Label& lblURL() { return lblURL_; }
+    tk::Label& Label1() { return Label1_; }
 
     // Opens the address in the shell, the home page when it is empty. Failures are ignored.
     void OpenURL(std::string& URLs);
@@ -40,4 +40,15 @@ private:
 
     platform::Platform& system_;
     std::unique_ptr<tk::Window> window_;
+    // The controls, looked up once as the window is built: a name its layout lacks fails
+    // there, not when a handler first runs.
+    tk::Button& cmdOK_;
+    tk::Button& cmdSysInfo_;
+    tk::Label& lblTitle_;
+    tk::Label& lblTitle2_;
+    tk::Label& lblVersion_;
+    tk::Label& lblDescription_;
+    tk::Label& lblDisclaimer_;
+    tk::Label& lblURL_;
+    tk::Label& Label1_;
 };
