@@ -1,6 +1,6 @@
 #include "toolkit/Clock.h"
 
-#include "Win32.h"
+#include <windows.h>
 
 namespace tk {
 
