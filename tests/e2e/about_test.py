@@ -15,7 +15,7 @@ CHECK is one of:
                    and the About window stays open
   link             a click on the address hands exactly that address to the shell, whose
                    browser (a logging stand-in) gets it
-  gui-objects      N openings and closings (1000 by default) leave the program holding no
+  gui-objects      N openings and closings (100 by default) leave the program holding no
                    more GDI objects, windows or handles than before
 
 The tests that change the prefix (a registry value, files under C:\\) undo it when they end.
@@ -88,7 +88,7 @@ with open({log!r}, "a") as log:
 # The gui-objects check: openings before the first count (the first opening loads what the
 # program then keeps: fonts, pictures, the link cursor; 59 GDI objects here), and the growth
 # it tolerates between the two counts. A leak of one object an opening grows a count by the
-# number of openings (hundreds); the few allowed only let through a cache that the system
+# number of openings (a hundred); the few allowed only let through a cache that the system
 # fills late, such as Wine's cache of a few window DCs. Windows are not cached: none may
 # stay behind.
 WARM_UP = 5
@@ -420,7 +420,7 @@ CHECKS = {
 def main():
     parser = wineprefix.test_arguments(CHECKS)
     parser.add_argument("--standin", help="the logging program put in the tool's place")
-    parser.add_argument("--openings", type=int, default=1000)
+    parser.add_argument("--openings", type=int, default=100)
     args = parser.parse_args()
     if args.check == "sysinfo" and not args.standin:
         parser.error("sysinfo needs --standin")
