@@ -1,14 +1,19 @@
 #include "RandomText.h"
 #include "forms/frmAbout/RegistryReader.h"
 #include "platform/RecordingPlatform.h"
+#include "platform/linux/MachineReg.h"
 #include "platform/linux/RegFileStore.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -259,6 +264,37 @@ TEST(RegFileFuzz, AnyFileIsReadOrRefusedAndWhatIsReadAnswersQueries) {
     // Some damage leaves a file readable (a changed letter in a text), so both ways are seen.
     EXPECT_GT(readable, 0u);
     EXPECT_LT(readable, runs);
+}
+
+// 20,000 keys, then 20,000 lines that remove every other one and as many that were never
+// there, made up to the size limit with a comment. Each removal walked every key once; such a
+// file took seconds, on the window's thread.
+TEST(RegFileFuzz, AnExportAtTheSizeLimitIsReadQuicklyAndALargerOneRefused) {
+    std::string file = "REGEDIT4\n";
+    for (int k = 0; k < 20000; ++k)
+        file += "[HKEY_USERS\\K" + std::to_string(k) + "]\n";
+    for (int k = 0; k < 20000; ++k)
+        file += "[-HKEY_USERS\\K" + std::to_string(k < 10000 ? 2 * k + 1 : 20000 + k) + "]\n";
+    ASSERT_LT(file.size(), platform::MaxExportBytes);
+    file += std::string(platform::MaxExportBytes - file.size(), ';');
+    char path[] = "/tmp/nodrell-limit-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    std::ofstream(path, std::ios::binary) << file;
+
+    const auto start = std::chrono::steady_clock::now();
+    const auto contents = platform::readExportFile(path);
+    const auto store = contents ? platform::RegFileStore::parse(*contents) : std::nullopt;
+    const auto took = std::chrono::steady_clock::now() - start;
+    ASSERT_TRUE(store);
+    EXPECT_EQ(store->keys().size(), 10000u);
+    EXPECT_EQ(store->keys().count("HKEY_USERS\\K19998"), 1u);
+    EXPECT_LT(took, std::chrono::milliseconds(500));
+
+    std::ofstream(path, std::ios::binary | std::ios::app) << ';';
+    EXPECT_FALSE(platform::readExportFile(path));
+    std::remove(path);
 }
 
 } // namespace

@@ -117,18 +117,18 @@ def install(args, check):
     check_tree(check, root, root, root / "etc")
 
     # The platform looks for machine.reg in the configuration folder of the install that the
-    # running program belongs to, which the probe now does.
+    # running program belongs to, which the probe now does, after /etc/xdg: a file of this
+    # machine's there comes first. The install's file names a viewer of its own here, so that
+    # the two cannot be taken for each other.
     probe = shutil.copy2(args.probe, root / "bin")
-    environment = environment_without("XDG_CONFIG_DIRS")
-    past = ""
-    if pathlib.Path("/etc/xdg/nodrell/machine.reg").exists():
-        # This machine's own file comes first, as it should: look past it.
-        environment["XDG_CONFIG_DIRS"] = str(fresh(work / "no-config"))
-        past = ", past this machine's /etc/xdg/nodrell/machine.reg"
-    result = run([probe], env=environment)
-    expected = viewer_path(root / "etc" / MACHINE_REG)
+    installed = root / "etc" / MACHINE_REG
+    installed.write_text(installed.read_text().replace(viewer_path(installed), "/opt/installed/viewer"))
+    machine = pathlib.Path("/etc") / MACHINE_REG
+    expected, source = ((viewer_path(machine), f"this machine's {machine}") if machine.exists()
+                        else ("/opt/installed/viewer", f"etc/{MACHINE_REG}"))
+    result = run([probe], env=environment_without("XDG_CONFIG_DIRS"))
     check(result.returncode == 0 and result.stdout == f"{expected}\n",
-          f"the registry look-up from bin/ reads etc/{MACHINE_REG}{past}: {result.stdout.strip()!r}, "
+          f"the registry look-up from bin/ reads {source}: {result.stdout.strip()!r}, "
           f"exit code {result.returncode}")
 
 
