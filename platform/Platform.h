@@ -73,8 +73,10 @@ public:
     virtual bool startProgram(std::string_view path, int showCommand) = 0;
 
     // Hands the address to the shell for its default action (ShellExecuteA with no verb),
-    // on Linux to the desktop's opener. Nothing is reported back.
-    virtual void openInShell(std::string_view address) = 0;
+    // on Linux to the desktop's opener. False when Linux has no opener to start; what the
+    // opener does with the address is not reported back. Windows does not look at the
+    // shell's answer and says true.
+    virtual bool openInShell(std::string_view address) = 0;
 };
 
 // Holds a run of registry look-ups open while it lives.

@@ -77,6 +77,7 @@ public:
     bool startSucceeds = true;
     std::vector<ProgramStart> programsStarted; // every attempt, also one that fails
     std::vector<std::string> addressesOpened;
+    bool shellOpens = true; // false: as a Linux desktop without an opener
 
     std::size_t openKeyCount() const { return openKeys_.size(); }
 
@@ -113,7 +114,10 @@ public:
         programsStarted.push_back({std::string(path), showCommand});
         return startSucceeds && !path.empty();
     }
-    void openInShell(std::string_view address) override { addressesOpened.emplace_back(address); }
+    bool openInShell(std::string_view address) override {
+        addressesOpened.emplace_back(address);
+        return shellOpens;
+    }
 
 private:
     static void answer(const std::optional<std::string>& refusal, const PowerOffReply& reply) {

@@ -25,7 +25,7 @@ public:
     void closeRegistryKey(registry::Key key) override;
     bool fileExists(std::string_view path) override;
     bool startProgram(std::string_view path, int showCommand) override;
-    void openInShell(std::string_view address) override;
+    bool openInShell(std::string_view address) override;
 };
 
 } // namespace platform

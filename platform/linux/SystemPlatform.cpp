@@ -165,11 +165,11 @@ bool SystemPlatform::startProgram(std::string_view path, int) {
     return QProcess::startDetached(QString::fromStdString(std::string(path)), {});
 }
 
-void SystemPlatform::openInShell(std::string_view address) {
+bool SystemPlatform::openInShell(std::string_view address) {
     // The desktop's opener, found through PATH, picks the program for the address: the web
-    // browser for a web page.
-    QProcess::startDetached(QStringLiteral("xdg-open"),
-                            {QString::fromStdString(std::string(address))});
+    // browser for a web page. Whether that program then comes up is the opener's to tell.
+    return QProcess::startDetached(QStringLiteral("xdg-open"),
+                                   {QString::fromStdString(std::string(address))});
 }
 
 } // namespace platform

@@ -286,11 +286,15 @@ TEST_F(LinuxSystemPlatform, OpensTheAddressWithTheDesktopsOpenerAsOneArgument) {
           "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"" + seen.string() + "\"\n");
     fs::permissions(dir / "bin/xdg-open", fs::perms::owner_all);
     setenv("PATH", (dir / "bin").c_str(), 1);
-    system.openInShell("https://nodrell.example.org/a b;$(x)");
+    EXPECT_TRUE(system.openInShell("https://nodrell.example.org/a b;$(x)"));
     ASSERT_TRUE(waitForFile(seen));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(contents(seen), "1|https://nodrell.example.org/a b;$(x)");
     EXPECT_FALSE(anyChildLeft());
+
+    // A desktop without the opener says so.
+    setenv("PATH", (dir / "none").c_str(), 1);
+    EXPECT_FALSE(system.openInShell("https://nodrell.example.org/"));
 }
 
 } // namespace
