@@ -119,7 +119,9 @@ void SystemPlatform::exitWindows(std::uint32_t, std::uint32_t, PowerOffReply rep
 }
 
 void SystemPlatform::beginRegistryLookups() {
-    if (lookupRun().depth++ == 0) lookupRun().store = machineStore();
+    // Counted once read: a read that fails by an exception leaves no run open.
+    if (lookupRun().depth == 0) lookupRun().store = machineStore();
+    ++lookupRun().depth;
 }
 
 void SystemPlatform::endRegistryLookups() {
