@@ -267,11 +267,9 @@ TEST(RegFileFuzz, AnyFileIsReadOrRefusedAndWhatIsReadAnswersQueries) {
 }
 
 // 20,000 keys, then 20,000 lines that remove every other one and as many that were never
-// there, made up to the size limit with a comment. Each removal walked every key once; such a
-// file took seconds, on the window's thread. The bound is the optimised program's: unoptimised,
-// as in the sanitizer build, the map's comparisons make it 15 to 60 times slower (0.9 to 3.9 s
-// on a busy machine, against 60 ms), and a parse that walked every key would still overrun the
-// larger bound many times.
+// there, up to the size limit. Each removal walked every key: such a file took 6 s. Unoptimised,
+// as in the sanitizer build, the parse takes 15 to 60 times as long (0.9 to 3.9 s, against
+// 60 ms), but walking every key would still overrun the larger bound many times.
 #ifdef __OPTIMIZE__
 constexpr std::chrono::milliseconds ParseBound(500);
 #else
