@@ -284,10 +284,7 @@ TEST(RegFileFuzz, AnExportAtTheSizeLimitIsReadQuicklyAndALargerOneRefused) {
         file += "[-HKEY_USERS\\K" + std::to_string(k < 10000 ? 2 * k + 1 : 20000 + k) + "]\n";
     ASSERT_LT(file.size(), platform::MaxExportBytes);
     file += std::string(platform::MaxExportBytes - file.size(), ';');
-    char path[] = "/tmp/nodrell-limit-XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
+    const std::string path = "/tmp/nodrell-limit-" + std::to_string(getpid()) + ".reg";
     std::ofstream(path, std::ios::binary) << file;
 
     const auto start = std::chrono::steady_clock::now();
@@ -301,7 +298,7 @@ TEST(RegFileFuzz, AnExportAtTheSizeLimitIsReadQuicklyAndALargerOneRefused) {
 
     std::ofstream(path, std::ios::binary | std::ios::app) << ';';
     EXPECT_FALSE(platform::readExportFile(path));
-    std::remove(path);
+    std::remove(path.c_str());
 }
 
 } // namespace
