@@ -160,6 +160,10 @@ void SystemPlatform::closeRegistryKey(registry::Key key) {
     RegCloseKey(keyHandle(key));
 }
 
+// Each look-up asks the registry itself: a run of them needs nothing.
+void SystemPlatform::beginRegistryLookups() {}
+void SystemPlatform::endRegistryLookups() {}
+
 bool SystemPlatform::fileExists(std::string_view path) {
     // Directories, hidden and system files do not count as files here.
     const std::string name(path);
