@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "forms/shared/Version.h"
 #include "platform/SystemPlatform.h"
 #include "toolkit/Program.h"
 
@@ -12,7 +13,7 @@ int main(int argc, char** argv) {
         std::fputs(line.c_str(), stderr);
         return 1;
     }
-    tk::Application application(argc, argv);
+    tk::Application application(argc, argv, project::DesktopId);
     tk::SystemClock clock;
     platform::SystemPlatform system;
     const auto form1 = Module1::Main(clock, system);

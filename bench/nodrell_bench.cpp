@@ -9,6 +9,7 @@
 // Both press Start through Form1's own click handler, as a click on the button would.
 #include "forms/Form1/Form1.h"
 #include "forms/Form1/Countdown.h"
+#include "forms/shared/Version.h"
 #include "platform/RecordingPlatform.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Program.h"
@@ -166,7 +167,7 @@ int main(int argc, char** argv) {
     const std::string mode = argv[1];
     if (mode != "countdown" && !(mode == "accuracy" && argc == 3)) return usage();
 
-    tk::Application application(argc, argv);
+    tk::Application application(argc, argv, project::DesktopId);
     // Windows come and go between accuracy runs; none of that ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -41,8 +41,8 @@ changed.
 ]])
     # The libraries the program links, as dpkg-shlibdeps finds them in the binary.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-    # The viewer that machine.reg names.
-    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS hardinfo)
+    # The viewer that machine.reg names, and the desktop's opener for the home page.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hardinfo, xdg-utils")
     # dpkg keeps an administrator's changes to the registry file through upgrades.
     set(conffiles ${PROJECT_BINARY_DIR}/packaging/conffiles)
     file(WRITE ${conffiles} "/etc/xdg/nodrell/machine.reg\n")

@@ -61,6 +61,12 @@ public:
                                     std::uint32_t& size) = 0;
     virtual void closeRegistryKey(registry::Key key) = 0;
 
+    // A run of look-ups that belong together, such as the two of the System Info button: a
+    // registry kept in a file is read once, at the start of the outermost run, and answers
+    // every look-up until its end. Runs nest. The Windows registry needs nothing of this.
+    virtual void beginRegistryLookups() {}
+    virtual void endRegistryLookups() {}
+
     // Whether an ordinary file lies at `path`: not a directory, and on Windows neither
     // hidden nor a system file.
     virtual bool fileExists(std::string_view path) = 0;
@@ -70,8 +76,22 @@ public:
     virtual bool startProgram(std::string_view path, int showCommand) = 0;
 
     // Hands the address to the shell for its default action (ShellExecuteA with no verb),
-    // on Linux to the desktop's opener. Nothing is reported back.
-    virtual void openInShell(std::string_view address) = 0;
+    // on Linux to the desktop's opener. False when Linux has no opener to start; what the
+    // opener does with the address is not reported back. Windows does not look at the
+    // shell's answer and says true.
+    virtual bool openInShell(std::string_view address) = 0;
+};
+
+// Holds a run of registry look-ups open while it lives.
+class RegistryLookups {
+public:
+    explicit RegistryLookups(Platform& system) : system_(system) { system_.beginRegistryLookups(); }
+    ~RegistryLookups() { system_.endRegistryLookups(); }
+    RegistryLookups(const RegistryLookups&) = delete;
+    RegistryLookups& operator=(const RegistryLookups&) = delete;
+
+private:
+    Platform& system_;
 };
 
 } // namespace platform

@@ -80,6 +80,7 @@ public:
     bool startSucceeds = true;
     std::vector<ProgramStart> programsStarted; // every attempt, also one that fails
     std::vector<std::string> addressesOpened;
+    bool shellOpens = true; // false: as a Linux desktop without an opener
 
     std::size_t openKeyCount() const { return openKeys_.size(); }
 
@@ -116,7 +117,10 @@ public:
         programsStarted.push_back({std::string(path), showCommand});
         return startSucceeds && !path.empty();
     }
-    void openInShell(std::string_view address) override { addressesOpened.emplace_back(address); }
+    bool openInShell(std::string_view address) override {
+        addressesOpened.emplace_back(address);
+        return shellOpens;
+    }
 
 private:
     void answer(const std::optional<std::string>& refusal, PowerOffReply reply) {

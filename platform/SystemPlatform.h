@@ -13,9 +13,11 @@ public:
     void exitWindows(std::uint32_t flags, std::uint32_t reason, PowerOffReply reply) override;
 
     // On Linux the registry is the read-only export nodrell/machine.reg, taken from the first
-    // directory of XDG_CONFIG_DIRS that has one (/etc/xdg by default), else from etc/xdg of
-    // the install the program runs from, and read at every opening of a key; a missing or
-    // malformed file holds no keys.
+    // place that has one that can be read (the directories of XDG_CONFIG_DIRS, /etc/xdg, then
+    // etc/xdg of the install the program runs from), read once for a run of look-ups and
+    // otherwise at every opening of a key; a missing or malformed file holds no keys.
+    void beginRegistryLookups() override;
+    void endRegistryLookups() override;
     long openRegistryKey(std::uint32_t root, std::string_view subKey, std::uint32_t access,
                          registry::Key& key) override;
     long queryRegistryValue(registry::Key key, std::string_view valueName, std::uint32_t& type,
@@ -23,7 +25,7 @@ public:
     void closeRegistryKey(registry::Key key) override;
     bool fileExists(std::string_view path) override;
     bool startProgram(std::string_view path, int showCommand) override;
-    void openInShell(std::string_view address) override;
+    bool openInShell(std::string_view address) override;
 };
 
 } // namespace platform

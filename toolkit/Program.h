@@ -8,10 +8,12 @@ namespace tk {
 
 enum class MsgIcon { None, Warning };
 
-// The program's event loop. Construct it once, before any window.
+// The program's event loop. Construct it once, before any window. `desktopId` names the
+// program's desktop entry, without ".desktop", so that the desktop shows the program's
+// windows with that entry's name and icon.
 class Application {
 public:
-    Application(int& argc, char** argv);
+    Application(int& argc, char** argv, std::string_view desktopId);
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;

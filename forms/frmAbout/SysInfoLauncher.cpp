@@ -9,6 +9,8 @@ namespace about {
 
 bool FindAndStartSysInfo(platform::Platform& system) {
     try {
+        // The two look-ups read the registry as it is at the press.
+        const platform::RegistryLookups lookups(system);
         std::string path;
         if (!GetKeyValue(system, platform::registry::LocalMachine, ToolPathKey, ToolPathValue,
                          path)) {

@@ -48,9 +48,15 @@ void frmAbout::lblURL_Click() {
 
 void frmAbout::OpenURL(std::string& URLs) {
     if (URLs.empty()) URLs = about::HomePage;
-    // Opening the page is a courtesy: whatever goes wrong, the window carries on.
+    // Opening the page is a courtesy: whatever goes wrong, the window carries on. A desktop
+    // with no opener at all would otherwise leave the click without any answer.
     try {
-        system_.openInShell(URLs);
+        if (!system_.openInShell(URLs))
+            tk::msgBox("The web page " + URLs +
+                           " could not be opened: the desktop's opener xdg-open was not found. "
+                           "Install the package xdg-utils, or open the address in your web "
+                           "browser.",
+                       project::Title, tk::MsgIcon::None);
     } catch (const std::exception&) {
     }
     tk::doEvents();

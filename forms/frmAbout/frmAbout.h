@@ -27,7 +27,8 @@ public:
     tk::Label& lblURL() { return lblURL_; }
     tk::Label& Label1() { return Label1_; }
 
-    // Opens the address in the shell, the home page when it is empty. Failures are ignored.
+    // Opens the address in the shell, the home page when it is empty. Failures are ignored,
+    // except that a desktop without an opener is told to the user.
     void OpenURL(std::string& URLs);
     // Starts the System Information tool, or tells the user that it is not there.
     void StartSysInfo();

@@ -3,7 +3,6 @@
 #include "platform/HexDigit.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <utility>
 
 namespace platform {
@@ -174,13 +173,11 @@ bool Parser::section(std::size_t line, std::string_view text,
     current_ = nullptr;
     deleting_ = removal;
     if (removal) {
-        // The key goes with everything below it.
-        for (auto at = keys.begin(); at != keys.end();) {
-            const std::string_view key = at->first;
-            const bool below =
-                key.size() > path.size() && key[path.size()] == '\\' && startsWithNoCase(key, path);
-            at = (equalNoCase(key, path) || below) ? keys.erase(at) : std::next(at);
-        }
+        // The key goes with everything below it. In the map's order the keys below it lie
+        // together, from "path\" up to "path]", ] being the character after the backslash.
+        const std::string key(path);
+        keys.erase(key);
+        keys.erase(keys.lower_bound(key + '\\'), keys.lower_bound(key + ']'));
         return true;
     }
     current_ = &keys[std::string(path)];
@@ -341,12 +338,13 @@ long RegFileStore::openKey(std::uint32_t root, std::string_view subKey, std::uin
         values = found->second;
         return registry::Success;
     }
+    // The keys below it, if any, start at the first one from "path\" on.
     const std::string parent = path + "\\";
-    for (const auto& [key, keyValues] : keys_)
-        if (startsWithNoCase(key, parent)) {
-            values.clear();
-            return registry::Success;
-        }
+    if (const auto below = keys_.lower_bound(parent);
+        below != keys_.end() && startsWithNoCase(below->first, parent)) {
+        values.clear();
+        return registry::Success;
+    }
     return registry::FileNotFound;
 }
 
@@ -355,32 +353,6 @@ long queryValue(const RegValues& values, std::string_view name, std::uint32_t& t
     const auto found = values.find(name);
     if (found == values.end()) return registry::FileNotFound;
     return registry::copyValue(found->second, type, data, size);
-}
-
-std::vector<std::string> machineRegCandidates(const char* xdgConfigDirs,
-                                              const std::string& program) {
-    std::vector<std::string> paths;
-    std::string_view dirs = xdgConfigDirs != nullptr ? xdgConfigDirs : "";
-    while (!dirs.empty()) {
-        const auto end = dirs.find(':');
-        std::string dir(dirs.substr(0, end));
-        // Relative entries do not count.
-        if (!dir.empty() && dir.front() == '/') {
-            if (dir.back() != '/') dir += '/';
-            paths.push_back(dir + "nodrell/machine.reg");
-        }
-        if (end == std::string_view::npos) break;
-        dirs.remove_prefix(end + 1);
-    }
-    if (paths.empty()) paths.emplace_back("/etc/xdg/nodrell/machine.reg");
-    // The program's real place, links resolved: a link in another folder does not move the
-    // install it belongs to.
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::canonical(program, error);
-    if (!error)
-        paths.push_back(
-            (resolved.parent_path().parent_path() / "etc/xdg/nodrell/machine.reg").string());
-    return paths;
 }
 
 } // namespace platform

@@ -50,12 +50,4 @@ private:
 long queryValue(const RegValues& values, std::string_view name, std::uint32_t& type,
                 std::span<std::uint8_t> data, std::uint32_t& size);
 
-// Where the machine's export may lie, in the order to try: nodrell/machine.reg in each
-// directory named by XDG_CONFIG_DIRS (absolute ones only), or in /etc/xdg when it names none;
-// then in etc/xdg of the install that `program` belongs to, the folder above its bin folder.
-// `program` is the running program or a link to it, such as /proc/self/exe; when it cannot
-// be resolved, its install has no place in the list.
-std::vector<std::string> machineRegCandidates(const char* xdgConfigDirs,
-                                              const std::string& program);
-
 } // namespace platform

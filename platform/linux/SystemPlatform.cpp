@@ -1,6 +1,6 @@
 #include "platform/SystemPlatform.h"
 
-#include "RegFileStore.h"
+#include "MachineReg.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
@@ -9,9 +9,7 @@
 #include <QProcess>
 
 #include <cstdlib>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 
@@ -24,19 +22,21 @@ bool isRegularFile(const std::string& path) {
     return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-// The machine's export, from the first place that has one; nothing when that file cannot be
-// read or is no well-formed export.
+// The machine's export, from the first place that has one that can be read; nothing when there
+// is none or that one is no well-formed export.
 std::optional<RegFileStore> machineStore() {
-    for (const std::string& path :
-         machineRegCandidates(std::getenv("XDG_CONFIG_DIRS"), "/proc/self/exe")) {
-        if (!isRegularFile(path)) continue;
-        std::ifstream file(path, std::ios::binary);
-        if (!file.is_open()) return std::nullopt;
-        std::ostringstream contents;
-        contents << file.rdbuf();
-        return RegFileStore::parse(contents.str());
-    }
-    return std::nullopt;
+    return loadMachineStore(machineRegCandidates(std::getenv("XDG_CONFIG_DIRS"), "/proc/self/exe"));
+}
+
+// The export read at the start of the outermost run of look-ups, which answers all of them.
+struct LookupRun {
+    int depth = 0;
+    std::optional<RegFileStore> store;
+};
+
+LookupRun& lookupRun() {
+    static LookupRun run;
+    return run;
 }
 
 // The values of the keys that are open, by handle.
@@ -128,9 +128,22 @@ void SystemPlatform::exitWindows(std::uint32_t, std::uint32_t, PowerOffReply rep
         });
 }
 
+void SystemPlatform::beginRegistryLookups() {
+    // Counted once read: a read that fails by an exception leaves no run open.
+    if (lookupRun().depth == 0) lookupRun().store = machineStore();
+    ++lookupRun().depth;
+}
+
+void SystemPlatform::endRegistryLookups() {
+    if (--lookupRun().depth == 0) lookupRun().store.reset();
+}
+
 long SystemPlatform::openRegistryKey(std::uint32_t root, std::string_view subKey,
                                      std::uint32_t access, registry::Key& key) {
-    const std::optional<RegFileStore> store = machineStore();
+    // Outside a run, each look-up reads the export for itself.
+    const LookupRun& run = lookupRun();
+    const std::optional<RegFileStore> own = run.depth > 0 ? std::nullopt : machineStore();
+    const std::optional<RegFileStore>& store = run.depth > 0 ? run.store : own;
     if (!store) return registry::FileNotFound;
     RegValues values;
     const long result = store->openKey(root, subKey, access, values);
@@ -164,11 +177,11 @@ bool SystemPlatform::startProgram(std::string_view path, int) {
     return QProcess::startDetached(QString::fromStdString(std::string(path)), {});
 }
 
-void SystemPlatform::openInShell(std::string_view address) {
+bool SystemPlatform::openInShell(std::string_view address) {
     // The desktop's opener, found through PATH, picks the program for the address: the web
-    // browser for a web page.
-    QProcess::startDetached(QStringLiteral("xdg-open"),
-                            {QString::fromStdString(std::string(address))});
+    // browser for a web page. Whether that program then comes up is the opener's to tell.
+    return QProcess::startDetached(QStringLiteral("xdg-open"),
+                                   {QString::fromStdString(std::string(address))});
 }
 
 } // namespace platform

@@ -204,6 +204,10 @@ void SystemPlatform::closeRegistryKey(registry::Key key) {
     RegCloseKey(keyHandle(key));
 }
 
+// Each look-up asks the registry itself: a run of them needs nothing.
+void SystemPlatform::beginRegistryLookups() {}
+void SystemPlatform::endRegistryLookups() {}
+
 bool SystemPlatform::fileExists(std::string_view path) {
     // Directories, hidden and system files do not count as files here.
     const std::string name(path);
@@ -233,7 +237,7 @@ bool SystemPlatform::startProgram(std::string_view path, int showCommand) {
     return true;
 }
 
-void SystemPlatform::openInShell(std::string_view address) {
+bool SystemPlatform::openInShell(std::string_view address) {
     // Looked up at run time: a system without the shell library skips the call.
     using ShellExecuteAFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
     static const ShellExecuteAFn shellExecute = [] {
@@ -242,12 +246,14 @@ void SystemPlatform::openInShell(std::string_view address) {
                            reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteA")))
                      : nullptr;
     }();
-    if (!shellExecute) return;
+    // What the shell answers, and whether it could be asked, is not looked at.
+    if (!shellExecute) return true;
     // The shell may hand the address to handlers that need COM on this thread.
     static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     (void)com;
     const std::string file(address);
     shellExecute(nullptr, nullptr, file.c_str(), nullptr, "", SW_SHOWNORMAL);
+    return true;
 }
 
 } // namespace platform

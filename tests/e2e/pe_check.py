@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Checks the built Windows executable as a file: its processor, that it is a windowed
-program, and that it needs no DLL beyond those every Windows has, so it runs when copied
-alone onto a machine.
+program, that it needs no DLL beyond those every Windows has, so it runs when copied
+alone onto a machine, and its hardening: address randomisation with its relocations,
+non-executable data, terminal-server awareness and the stack protector.
 
     pe_check.py Nodrell.exe --machine i386|amd64 [--max-bytes N]
 """
@@ -12,6 +13,10 @@ import sys
 
 MACHINES = {"i386": 0x014C, "amd64": 0x8664}
 SUBSYSTEM_WINDOWS_GUI = 2
+RELOCS_STRIPPED = 0x0001
+# DllCharacteristics: high-entropy addresses (64-bit only), randomised base, no execution of
+# data, terminal-server aware.
+HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT, TERMINAL_SERVER_AWARE = 0x0020, 0x0040, 0x0100, 0x8000
 
 # The DLLs of Windows itself (all present since Windows XP). MinGW's runtime DLLs
 # (libstdc++, libgcc_s, libwinpthread) and the newer universal C runtime are not among them.
@@ -37,7 +42,7 @@ class PeFile:
         if magic not in (0x10B, 0x20B):
             raise ValueError(f"unknown optional header magic {magic:#x}")
         self.pe32_plus = magic == 0x20B
-        self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
+        self.subsystem, self.dll_characteristics = struct.unpack_from("<HH", data, optional + 68)
         directories = optional + (112 if self.pe32_plus else 96)
         count = struct.unpack_from("<I", data, directories - 4)[0]
         self.directories = [struct.unpack_from("<II", data, directories + 8 * i)
@@ -112,6 +117,13 @@ def main():
     check(bool(dlls), f"imports: {', '.join(dlls)}")
     foreign = [d for d in dlls if d.lower() not in SYSTEM_DLLS]
     check(not foreign, "imports only system DLLs" + (f"; not: {', '.join(foreign)}" if foreign else ""))
+    wanted = DYNAMIC_BASE | NX_COMPAT | TERMINAL_SERVER_AWARE | (HIGH_ENTROPY_VA if pe.pe32_plus else 0)
+    check(pe.dll_characteristics & wanted == wanted,
+          f"DllCharacteristics {pe.dll_characteristics:#06x} include {wanted:#06x}")
+    check(not pe.characteristics & RELOCS_STRIPPED and all(pe.directory(5)),
+          "relocations kept, so that the image can be moved")
+    # libssp's handler is linked in only when protected functions call it.
+    check(b"*** stack smashing detected ***" in data, "stack protector")
     if args.max_bytes:
         check(len(data) < args.max_bytes, f"{len(data)} bytes, under {args.max_bytes}")
     return 1 if failures else 0

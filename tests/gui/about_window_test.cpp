@@ -211,6 +211,23 @@ TEST_F(AboutWindow, AClickOnTheAddressOpensItAndTheWindowStaysModal) {
     EXPECT_EQ(system.addressesOpened, std::vector<std::string>{std::string(HomePage)});
 }
 
+TEST_F(AboutWindow, WithoutAnOpenerAClickOnTheAddressSaysSo) {
+    system.shellOpens = false;
+    BoxSeen seen;
+    bool stillOpen = false;
+    whileOpen(200, [&](QWidget& about) {
+        closeNextBox(seen, 200);
+        QTest::mouseClick(widget("frmAbout", "lblURL"), Qt::LeftButton); // waits in the box
+        stillOpen = about.isVisible();
+        press(Qt::Key_Escape);
+    });
+    openAbout();
+    EXPECT_TRUE(seen.text.contains(QString::fromUtf8(HomePage.data(), HomePage.size())));
+    EXPECT_TRUE(seen.text.contains("xdg-open")) << seen.text.toStdString();
+    EXPECT_EQ(seen.title, "Nodrell");
+    EXPECT_TRUE(stillOpen);
+}
+
 TEST_F(AboutWindow, OpenUrlFallsBackToTheHomePage) {
     frmAbout about(system);
     std::string address;

@@ -1,7 +1,7 @@
 #include "forms/frmAbout/RegistryReader.h"
 #include "forms/frmAbout/SysInfoLauncher.h"
 #include "platform/SystemPlatform.h"
-#include "platform/linux/RegFileStore.h"
+#include "platform/linux/MachineReg.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <sys/inotify.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -119,8 +122,11 @@ TEST_F(LinuxSystemPlatform, ReportsTheRegistrysResults) {
 TEST_F(LinuxSystemPlatform, AMissingOrBrokenFileHoldsNoKeys) {
     configDirs({"none"});
     std::string value = "x";
-    EXPECT_FALSE(read("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", value));
-    EXPECT_EQ(value, "");
+    // This machine's own file, looked at after the test's directories, would answer.
+    if (!fs::exists("/etc/xdg/nodrell/machine.reg")) {
+        EXPECT_FALSE(read("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", value));
+        EXPECT_EQ(value, "");
+    }
 
     // The first file found counts, also when it is broken.
     write(dir / "a/nodrell/machine.reg", "REGEDIT4\n\"PATH\"=\"/opt/x\"\n");
@@ -133,6 +139,54 @@ TEST_F(LinuxSystemPlatform, AMissingOrBrokenFileHoldsNoKeys) {
     configDirs({"d", "b"});
     EXPECT_TRUE(read("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", value));
     EXPECT_EQ(value, "/opt/first/info");
+}
+
+TEST_F(LinuxSystemPlatform, AFileThatCannotBeReadIsPassedOver) {
+    write(dir / "b/nodrell/machine.reg", Export);
+    const fs::path first = dir / "a/nodrell/machine.reg";
+    const std::string passedOver = "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared "
+                                   "Tools\\MSINFO]\n\"PATH\"=\"/opt/passed/over\"\n";
+    std::vector<std::pair<const char*, std::function<void()>>> unreadable{
+        {"a FIFO, which nothing writes to", [&] { ASSERT_EQ(mkfifo(first.c_str(), 0600), 0); }},
+        {"a device", [&] { fs::create_symlink("/dev/null", first); }},
+        {"a link to itself", [&] { fs::create_symlink(first, first); }},
+        {"over 1 MiB",
+         [&] { write(first, passedOver + std::string(platform::MaxExportBytes, ';')); }},
+    };
+    if (geteuid() != 0) // root reads any file whatever its mode
+        unreadable.push_back({"without read permission", [&] {
+                                  write(first, passedOver);
+                                  fs::permissions(first, fs::perms::none);
+                              }});
+    for (const auto& [what, make] : unreadable) {
+        SCOPED_TRACE(what);
+        fs::create_directories(first.parent_path());
+        fs::remove(first);
+        make();
+        configDirs({"a", "b"});
+        std::string value;
+        EXPECT_TRUE(read("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH", value));
+        EXPECT_EQ(value, "/opt/first/info");
+    }
+}
+
+TEST_F(LinuxSystemPlatform, ASystemInfoPressReadsTheFileOnce) {
+    // Only the folder is registered, so the press makes both look-ups.
+    const fs::path file = dir / "a/nodrell/machine.reg";
+    write(file, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Shared Tools Location]\n"
+                "\"MSINFO\"=\"" +
+                    dir.string() + "\"\n");
+    configDirs({"a"});
+    // Opening and closing alternate, so that no two events in a row are merged.
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, file.c_str(), IN_OPEN | IN_CLOSE_NOWRITE), 0);
+    EXPECT_FALSE(about::FindAndStartSysInfo(system)); // no MSINFO32.EXE in it
+    std::array<inotify_event, 8> events{};            // a watched file's events carry no name
+    const ssize_t size = ::read(watch, events.data(), sizeof events);
+    close(watch);
+    ASSERT_EQ(size, static_cast<ssize_t>(2 * sizeof(inotify_event)));
+    EXPECT_TRUE(events[0].mask & IN_OPEN);
 }
 
 TEST_F(LinuxSystemPlatform, TheShippedFileNamesAViewer) {
@@ -148,7 +202,7 @@ TEST_F(LinuxSystemPlatform, AProgramReachedThroughALinkKeepsItsOwnInstall) {
     fs::create_symlink(dir / "install/bin/nodrell", dir / "nodrell");
     EXPECT_EQ(platform::machineRegCandidates("/opt/a", (dir / "nodrell").string()),
               (std::vector<std::string>{
-                  "/opt/a/nodrell/machine.reg",
+                  "/opt/a/nodrell/machine.reg", "/etc/xdg/nodrell/machine.reg",
                   (fs::canonical(dir) / "install/etc/xdg/nodrell/machine.reg").string()}));
 }
 
@@ -227,11 +281,15 @@ TEST_F(LinuxSystemPlatform, OpensTheAddressWithTheDesktopsOpenerAsOneArgument) {
           "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"" + seen.string() + "\"\n");
     fs::permissions(dir / "bin/xdg-open", fs::perms::owner_all);
     setenv("PATH", (dir / "bin").c_str(), 1);
-    system.openInShell("https://nodrell.example.org/a b;$(x)");
+    EXPECT_TRUE(system.openInShell("https://nodrell.example.org/a b;$(x)"));
     ASSERT_TRUE(waitForFile(seen));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(contents(seen), "1|https://nodrell.example.org/a b;$(x)");
     EXPECT_FALSE(anyChildLeft());
+
+    // A desktop without the opener says so.
+    setenv("PATH", (dir / "none").c_str(), 1);
+    EXPECT_FALSE(system.openInShell("https://nodrell.example.org/"));
 }
 
 } // namespace

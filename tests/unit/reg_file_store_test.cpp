@@ -1,3 +1,4 @@
+#include "platform/linux/MachineReg.h"
 #include "platform/linux/RegFileStore.h"
 
 #include <gtest/gtest.h>
@@ -253,11 +254,18 @@ TEST(MachineRegCandidates, FollowsXdgConfigDirs) {
               std::vector<std::string>{"/etc/xdg/nodrell/machine.reg"});
     EXPECT_EQ(platform::machineRegCandidates("", "/nonexistent/bin/nodrell"),
               std::vector<std::string>{"/etc/xdg/nodrell/machine.reg"});
-    EXPECT_EQ(
-        platform::machineRegCandidates("/opt/a:relative:/opt/b/::", ""),
-        (std::vector<std::string>{"/opt/a/nodrell/machine.reg", "/opt/b/nodrell/machine.reg"}));
+    EXPECT_EQ(platform::machineRegCandidates("/opt/a:relative:/opt//b/::", ""),
+              (std::vector<std::string>{"/opt/a/nodrell/machine.reg", "/opt/b/nodrell/machine.reg",
+                                        "/etc/xdg/nodrell/machine.reg"}));
     EXPECT_EQ(platform::machineRegCandidates("relative", ""),
               std::vector<std::string>{"/etc/xdg/nodrell/machine.reg"});
+    // As some desktops set it: the package's file in /etc/xdg is still found.
+    EXPECT_EQ(platform::machineRegCandidates("/etc/xdg/xdg-plasma", ""),
+              (std::vector<std::string>{"/etc/xdg/xdg-plasma/nodrell/machine.reg",
+                                        "/etc/xdg/nodrell/machine.reg"}));
+    EXPECT_EQ(
+        platform::machineRegCandidates("/opt/a:/etc/xdg/:/opt/a/", ""),
+        (std::vector<std::string>{"/opt/a/nodrell/machine.reg", "/etc/xdg/nodrell/machine.reg"}));
 }
 
 } // namespace

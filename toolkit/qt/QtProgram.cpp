@@ -19,7 +19,10 @@ namespace {
 QApplication* application = nullptr;
 } // namespace
 
-Application::Application(int& argc, char** argv) {
+Application::Application(int& argc, char** argv, std::string_view desktopId) {
+    // Wayland hands it to the desktop as the windows' app id. On X11 the windows' class is
+    // the program file's name, which the desktop entry names as StartupWMClass.
+    QGuiApplication::setDesktopFileName(qt::toQString(desktopId));
     application = new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(true);
 }

@@ -10,7 +10,8 @@
 
 namespace tk {
 
-Application::Application(int& /*argc*/, char** /*argv*/) {}
+// Windows knows a program's windows by its executable: it needs no name for them.
+Application::Application(int& /*argc*/, char** /*argv*/, std::string_view /*desktopId*/) {}
 
 Application::~Application() = default;
 
