@@ -96,7 +96,7 @@ template <class W> W* QtWindow::make(Place place, const ControlSpec& row) {
 std::unique_ptr<NativeLabel> QtWindow::createLabel(Place place, Label& label) {
     auto* widget = make<LabelWidget>(place, label.row());
     if (!label.row().cursor.empty()) widget->setCursor(mouseCursor(label.row().cursor));
-    return std::make_unique<QtLabel>(widget, label);
+    return std::make_unique<QtLabel>(widget, label, scale_);
 }
 
 std::unique_ptr<NativeTextBox> QtWindow::createTextBox(Place place, TextBox& box) {
