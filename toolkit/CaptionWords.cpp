@@ -1,6 +1,7 @@
 #include "CaptionWords.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace tk {
@@ -19,7 +20,10 @@ PlacedCaption placeWords(std::string_view caption, int dotsPerInch, const Measur
         const std::string_view word = caption.substr(start, length);
         const double wordWidth = width(word);
 
-        double x = std::max(earliest, widthAt96(caption.substr(0, start)) * dotsPerInch / 96.0);
+        // A single blank only spaces words; a longer run leaves room in the layout.
+        double x = earliest;
+        if (placed.words.empty() || caption.substr(start - 2, 2) == "  ")
+            x = std::max(x, widthAt96(caption.substr(0, start)) * dotsPerInch / 96.0);
         // The stretch between two controls that the word starts in.
         double from = 0;
         double to = std::numeric_limits<double>::infinity();
@@ -28,6 +32,7 @@ PlacedCaption placeWords(std::string_view caption, int dotsPerInch, const Measur
                 to = control.left;
                 break;
             }
+            if (std::isinf(control.right)) break; // past the container's edge: nowhere to go
             x = std::max(x, control.right);
             from = std::max(from, control.right);
         }

@@ -28,15 +28,16 @@ struct Covered {
 // The width of a text in pixels.
 using MeasureText = std::function<double(std::string_view text)>;
 
-// Places the words of a one-line caption that leaves room with blanks for the controls in
-// front of it (`covered`, in any order), so that each word stays in sight beside them. The
-// layout is drawn at 96 dots per inch and scaled; a font does not grow exactly as it does, so
-// each word starts where it starts at 96 dots per inch, scaled to `dotsPerInch`. One that
-// would start under a control starts where the control ends; one that would run under the
-// next control starts early enough to end before it, as far as the stretch it is in allows.
-// No word starts before the word before it ends and one blank follows. `widthAt96` measures
-// with the font as it is at 96 dots per inch, `width` as it is on the screen. The words point
-// into the caption.
+// Places the words of a one-line caption that leaves room with runs of blanks for the
+// controls in front of it (`covered`, in any order), so that each word stays in sight beside
+// them. The layout is drawn at 96 dots per inch and scaled; a font does not grow exactly as it
+// does, so a word after such a run (or after none, the first) starts where it starts at 96
+// dots per inch, scaled to `dotsPerInch`. A word after a single blank follows the one before
+// it. One that would start under a control starts where the control ends; one that would run
+// under the next control starts early enough to end before it, as far as the stretch it is in
+// allows. No word starts before the word before it ends and one blank follows. `widthAt96`
+// measures with the font as it is at 96 dots per inch, `width` as it is on the screen. The
+// words point into the caption.
 PlacedCaption placeWords(std::string_view caption, int dotsPerInch, const MeasureText& widthAt96,
                          const MeasureText& width, std::vector<Covered> covered);
 

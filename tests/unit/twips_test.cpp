@@ -44,7 +44,8 @@ TEST(PlaceWords, KeepTheirPlacesAt96DpiScaledAndStayBesideTheControlsInFront) {
         {"where the font puts them at 96 dpi", "ab  cd", 96, 3, 3, {}, {0, 12}, 18},
         {"a font that grows faster than the layout", "ab  cd", 144, 3, 5, {}, {0, 18}, 28},
         {"a font that grows slower", "ab  cd", 144, 3, 4, {}, {0, 18}, 26},
-        {"never before the word before and a blank", "ab cd", 144, 3, 8, {}, {0, 24}, 40},
+        {"never before the word before and a blank", "ab  cd", 144, 3, 8, {}, {0, 24}, 40},
+        {"a single blank only spaces the words", "ab cd", 144, 3, 5, {}, {0, 15}, 25},
         {"leading blanks keep their room", "  ab", 144, 3, 5, {}, {9}, 19},
         {"from under a control to its end", "ab  cd", 144, 3, 4, {{15, 20}}, {0, 20}, 28},
         {"early enough to end before the next", "ab    cd", 96, 3, 3, {{22, 30}}, {0, 16}, 22},
@@ -58,6 +59,7 @@ TEST(PlaceWords, KeepTheirPlacesAt96DpiScaledAndStayBesideTheControlsInFront) {
          {0, 17},
          23},
         {"nor onto the word before", "abcd ef", 96, 3, 3, {{18, 30}}, {0, 15}, 21},
+        {"past the container's edge it stays", "ab  cd", 96, 3, 3, {{10, beyond}}, {0, 12}, 18},
         {"an empty caption", "", 144, 3, 5, {}, {}, 0},
     };
     for (const CaptionCase& c : cases) {
