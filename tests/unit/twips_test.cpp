@@ -1,9 +1,11 @@
 #include "toolkit/CaptionWords.h"
+#include "toolkit/Pixels.h"
 #include "toolkit/Twips.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -80,6 +82,29 @@ TEST(PlaceWords, KeepTheirPlacesAt96DpiScaledAndStayBesideTheControlsInFront) {
                   c.caption.substr(std::min(c.caption.find_first_not_of(' '), c.caption.size())))
             << c.what << ": every word with its blanks";
     }
+}
+
+// Pictures grow with the layout: premultiplied ARGB pixels, resized and drawn over a canvas.
+TEST(PicturePixels, GrowByWholeMultiplesAsRepeatedPixelsAndBlendOnlyWhereTwoMeet) {
+    constexpr std::uint32_t Red = 0xFFFF0000, Blue = 0xFF0000FF, Clear = 0;
+    const tk::Pixels picture{2, 1, {Red, Clear}};
+    EXPECT_EQ(tk::resized(picture, 2, 1).argb, picture.argb);
+    EXPECT_EQ(tk::resized(picture, 4, 2).argb,
+              (std::vector<std::uint32_t>{Red, Red, Clear, Clear, Red, Red, Clear, Clear}));
+    // At 1.5 times the middle pixel is half of each: half red, half clear.
+    EXPECT_EQ(tk::resized(picture, 3, 1).argb,
+              (std::vector<std::uint32_t>{Red, 0x80800000, Clear}));
+    const tk::Pixels square{2, 2, {Red, Blue, Blue, Red}};
+    EXPECT_EQ(tk::resized(square, 1, 1).argb, (std::vector<std::uint32_t>{0xFF800080}));
+}
+
+TEST(PicturePixels, DrawOverShowsTheCanvasThroughWhatIsClearAndLeavesOutWhatFallsOutside) {
+    tk::Pixels canvas{3, 1, {0x00FFFFFF, 0x00FFFFFF, 0x00FFFFFF}};
+    // Opaque red, clear, and half-clear blue (its colour already halved) over white.
+    tk::drawOver(canvas, tk::Pixels{3, 1, {0xFFFF0000, 0, 0x80000080}}, 0, 0);
+    EXPECT_EQ(canvas.argb, (std::vector<std::uint32_t>{0x00FF0000, 0x00FFFFFF, 0x007F7FFF}));
+    tk::drawOver(canvas, tk::Pixels{2, 2, {0xFF000000, 0xFF000000, 0xFF000000, 0xFF000000}}, 2, -1);
+    EXPECT_EQ(canvas.argb, (std::vector<std::uint32_t>{0x00FF0000, 0x00FFFFFF, 0x00000000}));
 }
 
 } // namespace
