@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -25,8 +24,14 @@ struct Covered {
     double left = 0, right = 0;
 };
 
-// The width of a text in pixels.
-using MeasureText = std::function<double(std::string_view text)>;
+// How wide a text is in pixels, in a caption's font as it is at 96 dots per inch and as it is
+// on the screen.
+class CaptionFont {
+public:
+    virtual ~CaptionFont() = default;
+    virtual double widthAt96(std::string_view text) const = 0;
+    virtual double width(std::string_view text) const = 0;
+};
 
 // Places the words of a one-line caption that leaves room with runs of blanks for the
 // controls in front of it (`covered`, in any order), so that each word stays in sight beside
@@ -35,10 +40,9 @@ using MeasureText = std::function<double(std::string_view text)>;
 // dots per inch, scaled to `dotsPerInch`. A word after a single blank follows the one before
 // it. One that would start under a control starts where the control ends; one that would run
 // under the next control starts early enough to end before it, as far as the stretch it is in
-// allows. No word starts before the word before it ends and one blank follows. `widthAt96`
-// measures with the font as it is at 96 dots per inch, `width` as it is on the screen. The
-// words point into the caption.
-PlacedCaption placeWords(std::string_view caption, int dotsPerInch, const MeasureText& widthAt96,
-                         const MeasureText& width, std::vector<Covered> covered);
+// allows. No word starts before the word before it ends and one blank follows. The words
+// point into the caption.
+PlacedCaption placeWords(std::string_view caption, int dotsPerInch, const CaptionFont& font,
+                         const std::vector<Covered>& covered);
 
 } // namespace tk

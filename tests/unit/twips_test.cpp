@@ -64,12 +64,15 @@ TEST(PlaceWords, KeepTheirPlacesAt96DpiScaledAndStayBesideTheControlsInFront) {
         {"past the container's edge it stays", "ab  cd", 96, 3, 3, {{10, beyond}}, {0, 12}, 18},
         {"an empty caption", "", 144, 3, 5, {}, {}, 0},
     };
+    struct EvenFont final : tk::CaptionFont {
+        double at96, onScreen;
+        EvenFont(double a, double b) : at96(a), onScreen(b) {}
+        double widthAt96(std::string_view text) const override { return at96 * text.size(); }
+        double width(std::string_view text) const override { return onScreen * text.size(); }
+    };
     for (const CaptionCase& c : cases) {
-        const auto measure = [](double perCharacter) {
-            return [perCharacter](std::string_view text) { return perCharacter * text.size(); };
-        };
-        const tk::PlacedCaption placed = tk::placeWords(c.caption, c.dotsPerInch, measure(c.at96),
-                                                        measure(c.onScreen), c.covered);
+        const tk::PlacedCaption placed =
+            tk::placeWords(c.caption, c.dotsPerInch, EvenFont(c.at96, c.onScreen), c.covered);
         std::vector<double> starts;
         std::string joined;
         for (const tk::PlacedWord& word : placed.words) {

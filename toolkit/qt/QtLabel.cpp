@@ -9,7 +9,6 @@
 #include <QtMath>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace tk::qt {
@@ -21,15 +20,34 @@ void LabelWidget::mouseReleaseEvent(QMouseEvent* event) {
         owner_->reportClick();
 }
 
+namespace {
+
+// The label's font, and the same face at the pixels it has at 96 dots per inch.
+class LabelFont final : public CaptionFont {
+public:
+    LabelFont(const QFont& font, const QWidget* widget)
+        : at96_(pixelsAt96(font)), onScreen_(font, widget) {}
+    double widthAt96(std::string_view text) const override {
+        return at96_.horizontalAdvance(toQString(text));
+    }
+    double width(std::string_view text) const override {
+        return onScreen_.horizontalAdvance(toQString(text));
+    }
+
+private:
+    static QFont pixelsAt96(QFont font) {
+        font.setPixelSize(qRound(font.pointSizeF() * 96 / 72));
+        return font;
+    }
+
+    QFontMetricsF at96_;
+    QFontMetricsF onScreen_;
+};
+
+} // namespace
+
 void LabelWidget::placeWords(int dotsPerInch) {
-    // The same face at the pixels it has at 96 dots per inch.
-    QFont at96 = font();
-    at96.setPixelSize(qRound(font().pointSizeF() * 96 / 72));
-    const QFontMetricsF metricsAt96(at96);
-    const QFontMetricsF metrics(font(), this);
-    const auto measure = [](const QFontMetricsF& m) {
-        return [&m](std::string_view text) { return m.horizontalAdvance(toQString(text)); };
-    };
+    const QFontMetrics metrics(font());
     // The controls in front of the label that cover its line, and the edge of its container,
     // which clips it. Children are listed from the back to the front.
     const QRect line(pos() + contentsRect().topLeft(), QSize(width(), metrics.height()));
@@ -44,14 +62,13 @@ void LabelWidget::placeWords(int dotsPerInch) {
                 {1.0 * (box.left() - line.left()), 1.0 * (box.right() + 1 - line.left())});
     }
     const std::string caption = toStdString(text());
-    const PlacedCaption placed = tk::placeWords(caption, dotsPerInch, measure(metricsAt96),
-                                                measure(metrics), std::move(covered));
+    const PlacedCaption placed =
+        tk::placeWords(caption, dotsPerInch, LabelFont(font(), this), covered);
     words_.clear();
     for (const PlacedWord& word : placed.words)
         words_.append({word.x, toQString(word.text)});
     wordsPlaced_ = true;
-    resize(qCeil(placed.width) + 2 * frameWidth(),
-           QFontMetrics(font()).height() + 2 * frameWidth());
+    resize(qCeil(placed.width) + 2 * frameWidth(), metrics.height() + 2 * frameWidth());
     update();
 }
 

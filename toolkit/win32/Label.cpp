@@ -31,6 +31,26 @@ bool seeThrough(HWND window) {
     return child != nullptr && child->row().kind == Kind::Label && child->row().transparent;
 }
 
+// A label's font measured in a device context, and the same font at 96 dots per inch.
+class LabelFont final : public CaptionFont {
+public:
+    LabelFont(HDC dc, HFONT at96, HFONT onScreen) : dc_(dc), at96_(at96), onScreen_(onScreen) {}
+    double widthAt96(std::string_view text) const override { return measure(at96_, text); }
+    double width(std::string_view text) const override { return measure(onScreen_, text); }
+
+private:
+    double measure(HFONT font, std::string_view text) const {
+        const std::wstring wide = widen(text);
+        SelectObject(dc_, font);
+        SIZE size{};
+        GetTextExtentPoint32W(dc_, wide.c_str(), static_cast<int>(wide.size()), &size);
+        return size.cx;
+    }
+
+    HDC dc_;
+    HFONT at96_, onScreen_;
+};
+
 } // namespace
 
 Label::Label(FormWindow& form, tk::Label& label, int id, HWND parent)
@@ -82,23 +102,14 @@ bool Label::colors(HDC dc, HBRUSH& background) {
 }
 
 void Label::placeWords() {
-    const Font wanted = row_.font.value_or(form_.font());
     HDC dc = GetDC(hwnd_);
-    const auto measure = [dc](HFONT font) {
-        return [dc, font](std::string_view text) {
-            const std::wstring wide = widen(text);
-            SelectObject(dc, font);
-            SIZE size{};
-            GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-            return static_cast<double>(size.cx);
-        };
-    };
     HGDIOBJ old = SelectObject(dc, font_);
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     const std::string caption = label_.caption();
-    const PlacedCaption placed = tk::placeWords(caption, screenDpiX(), measure(fontAt96Dpi(wanted)),
-                                                measure(font_), coveredLine(metrics.tmHeight));
+    const LabelFont font(dc, fontAt96Dpi(row_.font.value_or(form_.font())), font_);
+    const PlacedCaption placed =
+        tk::placeWords(caption, screenDpiX(), font, coveredLine(metrics.tmHeight));
     SelectObject(dc, old);
     ReleaseDC(hwnd_, dc);
 
