@@ -12,10 +12,13 @@ Pictures:
                                    keeps them inside the executable (RT_ICON 30002, 30001)
   program-group.bin                the icon group (RT_GROUP_ICON 1) that lists them
   program.ico                      the same two images as an icon file (the Qt window icon)
-  nodrell-16.png, -32.png, -48.png the program icon for the Linux desktop
+  nodrell-16.png ... -128.png      the program icon for the Linux desktop and the Qt
+                                   window, at 16, 24, 32, 48, 64 and 128 pixels
   nodrell.svg                      the same icon as a scalable picture
   logo1.gif                        48 x 48 crescent moon and stars, one transparent colour
   logo2.ico                        48 x 48 power button, 256 colours
+  logo1-72.png ... logo2-144.png   the two logos drawn again at 72, 96 and 144 pixels, for
+                                   screens of 1.5, 2 and 3 times 96 dots per inch (Qt)
   about.ico                        the About window's icon, 16 x 16 and 32 x 32, 256 colours
   link.cur                         32 x 32 monochrome hand, hot spot 14, 8
 """
@@ -53,9 +56,12 @@ def segment_distance(px, py, ax, ay, bx, by):
     return math.hypot(px - (ax + t * dx), py - (ay + t * dy))
 
 
-def raster(size, paint):
-    """Rows of paint(x, y) at the pixel centres of a size x size square."""
-    return [[paint(x + 0.5, y + 0.5) for x in range(size)] for y in range(size)]
+def raster(size, paint, units=None):
+    """Rows of paint(x, y) at the pixel centres of a size x size square. With `units`, the
+    shapes are drawn in a square of that many units across, whatever its size in pixels."""
+    scale = (units or size) / size
+    return [[paint((x + 0.5) * scale, (y + 0.5) * scale) for x in range(size)]
+            for y in range(size)]
 
 
 # --- the pictures -------------------------------------------------------------------------
@@ -133,8 +139,14 @@ def program_svg():
     return ("\n".join(lines) + "\n").encode()
 
 
-def logo1():
-    """48 x 48: a yellow crescent moon with two stars. Returns (palette, rows of indices,
+# The logos are drawn in a square of 48 units, one unit to a pixel at their own size.
+LOGO_UNITS = 48
+# The sizes the logos are drawn at besides their own, for screens of more dots per inch.
+LOGO_SIZES = (72, 96, 144)
+
+
+def logo1(size=LOGO_UNITS):
+    """A yellow crescent moon with two stars. Returns (palette, rows of indices,
     transparent index)."""
     palette = [
         (255, 0, 255),   # 0: transparent
@@ -168,11 +180,11 @@ def logo1():
                 return 7 if abs(x - cx) < 1 and abs(y - cy) < 1 else 6
         return 0
 
-    return palette, raster(48, paint), 0
+    return palette, raster(size, paint, LOGO_UNITS), 0
 
 
-def logo2():
-    """48 x 48: a green power button with a white power sign; RGB entries or CLEAR."""
+def logo2(size=LOGO_UNITS):
+    """A green power button with a white power sign; RGB entries or CLEAR."""
     c = 24.0
 
     def paint(x, y):
@@ -192,7 +204,7 @@ def logo2():
         step = round(t * 39) / 39
         return (round(150 - 140 * step), round(235 - 120 * step), round(140 - 110 * step))
 
-    return raster(48, paint)
+    return raster(size, paint, LOGO_UNITS)
 
 
 def about_icon(size):
@@ -441,8 +453,9 @@ def png_file(rows):
 # --- all files ----------------------------------------------------------------------------
 
 
-def as_rgb(rows):
-    return [[CLEAR if p is CLEAR else VGA[p] for p in row] for row in rows]
+def as_rgb(rows, palette=VGA, clear=None):
+    """Rows of palette indices as RGB rows; the index `clear` (if any) and CLEAR stay clear."""
+    return [[CLEAR if p is CLEAR or p == clear else palette[p] for p in row] for row in rows]
 
 
 def files():
@@ -455,11 +468,15 @@ def files():
                                         [PROGRAM_ICON_IDS[32], PROGRAM_ICON_IDS[16]]),
         "program.ico": ico_file(program_entries),
     }
-    for size in (16, 32, 48):
+    for size in (16, 24, 32, 48, 64, 128):
         out[f"nodrell-{size}.png"] = png_file(as_rgb(program_icon(size)))
     out["nodrell.svg"] = program_svg()
     out["logo1.gif"] = gif_file(*logo1())
     out["logo2.ico"] = ico_file(icon_entries([logo2()], 8))
+    for size in LOGO_SIZES:
+        palette, rows, clear = logo1(size)
+        out[f"logo1-{size}.png"] = png_file(as_rgb(rows, palette, clear))
+        out[f"logo2-{size}.png"] = png_file(logo2(size))
     out["about.ico"] = ico_file(icon_entries([about_icon(16), about_icon(32)], 8))
     out["link.cur"] = cur_file(LINK_CURSOR, LINK_HOT_SPOT)
     return out

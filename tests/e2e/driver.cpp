@@ -62,6 +62,7 @@
 //                                   and its focus, close it with the key and wait for it to
 //                                   go; <ms> is the longest wait for each step. Prints the
 //                                   time taken
+//   hide <caption> <control>        hide the control, to see what lies behind it
 //   resources                       what the started program holds: GetGuiResources' GDI
 //                                   and USER counts (with the error each left), the GDI
 //                                   objects in its handle table, its windows (hidden and
@@ -963,6 +964,22 @@ bool cmdPress(const std::vector<std::wstring>& args) {
     return true;
 }
 
+bool cmdHide(const std::vector<std::wstring>& args) {
+    if (args.size() != 2) {
+        fail(L"usage: hide <caption> <control>");
+        return false;
+    }
+    HWND top = requireWindow(args[0]);
+    HWND control = top ? requireControl(top, args[1]) : nullptr;
+    if (!control) return false;
+    ShowWindow(control, SW_HIDE);
+    Json line;
+    line.text("type", L"hide");
+    describe(line, "control", control);
+    line.flag("visible", IsWindowVisible(control) != FALSE).print();
+    return true;
+}
+
 // --- repeated openings ---------------------------------------------------------------------
 
 // The cycle's steps are short: they are polled every few milliseconds.
@@ -1236,17 +1253,17 @@ struct Command {
 };
 
 constexpr Command Commands[] = {
-    {L"start", cmdStart},         {L"wait-window", cmdWaitWindow},
-    {L"dump", cmdDump},           {L"close", cmdClose},
-    {L"wait-exit", cmdWaitExit},  {L"stop", cmdStop},
-    {L"sleep", cmdSleep},         {L"hold", cmdHold},
-    {L"winver", cmdWinver},       {L"click", cmdClick},
-    {L"type", cmdType},           {L"type-time", cmdTypeTime},
-    {L"focus", cmdFocus},         {L"wait-gone", cmdWaitGone},
-    {L"windows", cmdWindows},     {L"clock", cmdClock},
-    {L"wait-file", cmdWaitFile},  {L"key", cmdKey},
-    {L"press", cmdPress},         {L"cycle", cmdCycle},
-    {L"resources", cmdResources},
+    {L"start", cmdStart},        {L"wait-window", cmdWaitWindow},
+    {L"dump", cmdDump},          {L"close", cmdClose},
+    {L"wait-exit", cmdWaitExit}, {L"stop", cmdStop},
+    {L"sleep", cmdSleep},        {L"hold", cmdHold},
+    {L"winver", cmdWinver},      {L"click", cmdClick},
+    {L"type", cmdType},          {L"type-time", cmdTypeTime},
+    {L"focus", cmdFocus},        {L"wait-gone", cmdWaitGone},
+    {L"windows", cmdWindows},    {L"clock", cmdClock},
+    {L"wait-file", cmdWaitFile}, {L"key", cmdKey},
+    {L"press", cmdPress},        {L"cycle", cmdCycle},
+    {L"hide", cmdHide},          {L"resources", cmdResources},
 };
 
 bool runCommand(const std::vector<std::wstring>& words) {

@@ -2,16 +2,27 @@
 """The countdown window of the Windows build, started under Wine and read by the driver.
 
     form1_test.py CHECK --state DIR --loader WINE --exe Nodrell.exe --driver DRIVER.exe
-                  [--prefix default|winxp]
+                  [--prefix default|winxp] [--dpi N]
 
-CHECK is one of: window, controls, start-time, selection, version.
-Each run starts the program once, reads its window and closes it again.
+CHECK is one of: window, controls, start-time, selection, version, look.
+Each run starts the program once, reads its window and closes it again; look starts it twice
+and looks at the screen. With --dpi the prefix's programs see a screen of N dots per inch
+(Wine's LogPixels) while the check runs, and the prefix goes back to 96 after it.
+
+look: the controls lie where the layout table puts them at the screen's dots per inch, the
+pictures fill their grown places, the clock labels keep their sunken edges where the
+labels without background lie over them, and nothing covers ":h", ":m" or ":s": what the
+caption draws right of the hours field, seen with the fields hidden, shows the same with
+them, and it ends inside its picture box.
 """
 
 import datetime
 import json
 import re
+import shutil
+import subprocess
 import sys
+import time
 
 import wineprefix
 
@@ -34,7 +45,8 @@ WS_CAPTION = 0x00C00000
 WS_EX_TOOLWINDOW = 0x00000080
 ES_CENTER = 0x0001
 
-WINDOW_CLASSES = {"Label": "Static", "Button": "Button", "TextBox": "Edit", "PictureBox": None}
+WINDOW_CLASSES = {"Label": "Static", "Button": "Button", "TextBox": "Edit", "PictureBox": None,
+                  "Image": "Static"}
 
 
 class Row:
@@ -67,6 +79,8 @@ ROWS = [
     Row("Label1", "Label", "Shutdown time:        :h         :m        :s", 60, 345, 2640, 195,
         container="Picture1", auto_size=True),
     Row("Frame1", "Label", None, 60, 4500, 4695, 195),
+    Row("Image2", "Image", None, 3600, 660, 720, 720),
+    Row("Image1", "Image", None, 3240, 240, 720, 720),
 ]
 ROW = {row.name: row for row in ROWS}
 
@@ -126,27 +140,11 @@ class Failures:
         return condition
 
 
-class Run:
-    """One start of the program: the window as the driver saw it."""
+class Seen:
+    """The window as the driver's dump showed it, its rows found."""
 
-    def __init__(self, wine, prefix, exe, driver):
-        self.before = datetime.datetime.now()
-        self.code, records, self.output = wine.driver(
-            prefix,
-            driver,
-            [
-                ["winver"],
-                ["start", wineprefix.windows_path(exe)],
-                ["wait-window", CAPTION_PREFIX, "15000"],
-                ["dump", CAPTION_PREFIX],
-                ["stop", "5000"],
-            ],
-            timeout=25,
-        )
-        self.after = datetime.datetime.now()
-        print(f"the driver ran {(self.after - self.before).total_seconds():.2f} s")
-        if self.code is None:
-            wine.kill_server(prefix)
+    def __init__(self, records, output):
+        self.output = output
         self.winver = next((r for r in records if r["type"] == "winver"), None)
         self.window = next((r for r in records if r["type"] == "window"), None)
         self.children = [r for r in records if r["type"] == "child"]
@@ -159,8 +157,6 @@ class Run:
             self.found, self.missing = match_rows(self.window, self.children)
 
     def usable(self):
-        if self.code is None:
-            print("FAIL: the driver did not finish in time")
         if self.window is None:
             print("FAIL: the driver saw no window:")
             print(self.output)
@@ -185,6 +181,31 @@ class Run:
             print(json.dumps(self.stop))
         for error in self.errors:
             print("driver error:", error)
+
+
+class Run(Seen):
+    """One start of the program: the window as the driver saw it."""
+
+    def __init__(self, wine, prefix, exe, driver):
+        self.before = datetime.datetime.now()
+        self.code, records, output = wine.driver(
+            prefix,
+            driver,
+            [
+                ["winver"],
+                ["start", wineprefix.windows_path(exe)],
+                ["wait-window", CAPTION_PREFIX, "15000"],
+                ["dump", CAPTION_PREFIX],
+                ["stop", "5000"],
+            ],
+            timeout=25,
+        )
+        self.after = datetime.datetime.now()
+        print(f"the driver ran {(self.after - self.before).total_seconds():.2f} s")
+        if self.code is None:
+            print("FAIL: the driver did not finish in time")
+            wine.kill_server(prefix)
+        super().__init__(records, output)
 
 
 def check_window(run, failures):
@@ -313,6 +334,130 @@ def check_version(run, failures, prefix):
                        f"(the prefix reports Windows {reported})")
 
 
+class Screen:
+    """The X display's screen as the user sees it, pixel by pixel."""
+
+    def __init__(self, display):
+        ppm = subprocess.run(
+            [shutil.which("import") or "import", "-display", display, "-window", "root",
+             "-depth", "8", "ppm:-"], capture_output=True, check=True, timeout=30).stdout
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
+        self.width, self.height = int(header.group(1)), int(header.group(2))
+        self.data = ppm[header.end():]
+
+    def pixel(self, x, y):
+        at = 3 * (y * self.width + x)
+        return tuple(self.data[at:at + 3])
+
+
+def shoot(wine, args, hide=()):
+    """Starts the program, hides the controls named in `hide`, lets the window paint and
+    takes a picture of the screen. Returns what the driver saw then, and the picture."""
+    done = wine.state_dir / "form1-look.done"
+    done.unlink(missing_ok=True)
+    out, err = (wine.log_dir / f"form1-look.{kind}" for kind in ("out", "err"))
+    commands = [["start", wineprefix.windows_path(args.exe)],
+                ["wait-window", CAPTION_PREFIX, "15000"],
+                *(["hide", CAPTION_PREFIX, control] for control in hide),
+                ["sleep", "1000"], ["dump", CAPTION_PREFIX],
+                ["wait-file", wineprefix.windows_path(done), "20000"], ["stop", "5000"]]
+    driver = wine.start_driver(args.prefix, args.driver, commands, out, err)
+    screen = None
+    try:
+        deadline = time.monotonic() + 25
+        while time.monotonic() < deadline and driver.poll() is None:
+            if any(r["type"] == "end" for r in wineprefix.json_records(out.read_text())):
+                screen = Screen(wine.display(args.prefix))
+                break
+            time.sleep(0.1)
+    finally:
+        done.write_text("taken")
+        try:
+            driver.wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            driver.kill()
+            wine.kill_server(args.prefix)
+    output = out.read_text(errors="replace") + err.read_text(errors="replace")
+    return Seen(wineprefix.json_records(output), output), screen
+
+
+def ink(screen, rect, paper):
+    """The pixels of a screen rectangle (x, y, width, height) that differ from the paper:
+    {(x, y) from the rectangle's corner: colour}."""
+    x0, y0, width, height = rect
+    found = {}
+    for y in range(height):
+        for x in range(width):
+            colour = screen.pixel(x0 + x, y0 + y)
+            if colour != paper:
+                found[(x, y)] = colour
+    return found
+
+
+def on_screen(seen, name):
+    """Where the row's window lies on the screen: x, y, width, height."""
+    x, y, width, height = seen.found[name]["rect"]  # from the window's client area
+    ox, oy = seen.window["clientOrigin"]
+    return x + ox, y + oy, width, height
+
+
+def check_look(wine, args, failures):
+    shown, screen = shoot(wine, args)
+    if not shown.usable() or screen is None:
+        return failures.check(False, "the window was seen and its picture taken")
+    check_controls(shown, failures)
+    failures.check(shown.dpi == args.dpi, f"the screen has {args.dpi} dots per inch (got {shown.dpi})")
+    want = tuple(pixels(v, shown.dpi) for v in CLIENT_TWIPS)
+    failures.check(tuple(shown.window["client"]) == want,
+                   f"client area {shown.window['client']}, expected {want}")
+    found = shown.found
+    if not all(name in found for name in ("Image2", "lblKlok", "lblCountDown", "Label1")):
+        return
+    # The window's own colour, right of the pictures.
+    image = on_screen(shown, "Image2")
+    paper = screen.pixel(image[0] + image[2] + 2, image[1] + image[3] // 2)
+
+    # The power button is round and fills its square: its ink reaches across nine tenths of it.
+    drawn = ink(screen, image, paper)
+    across = max(x for x, _ in drawn) - min(x for x, _ in drawn) + 1 if drawn else 0
+    down = max(y for _, y in drawn) - min(y for _, y in drawn) + 1 if drawn else 0
+    failures.check(across >= 0.9 * image[2] and down >= 0.9 * image[3],
+                   f"Image2's picture is {across} x {down} in its {image[2]} x {image[3]} place")
+
+    # A sunken edge is the same shadow on its top and its left, also under "System Time:" and
+    # "Time left:", which lie over the clocks' left ends.
+    for name in ("lblKlok", "lblCountDown"):
+        x, y, width, height = on_screen(shown, name)
+        shadow = screen.pixel(x + width // 2, y)
+        lost = [row for row in range(y + 2, y + height - 2) if screen.pixel(x, row) != shadow]
+        failures.check(not lost, f"{name}'s left edge is whole ({len(lost)} of {height - 4} "
+                                 f"pixels not its shadow {shadow})")
+
+    # The caption seen with the fields hidden, against the window with them.
+    fields = [found.get(f"txtTime({i})") for i in range(3)]
+    if not all(fields):
+        return
+    bare, bare_screen = shoot(wine, args, hide=[f"#{f['id']}" for f in fields])
+    if not bare.usable() or bare_screen is None or "Label1" not in bare.found:
+        return failures.check(False, "the window with the fields hidden was seen")
+    label = found["Label1"]["parentRect"]
+    holder = found["Picture1"]["client"]
+    failures.check(label[0] + label[2] <= holder[0],
+                   f"Label1 ends inside Picture1: {label} in {holder}")
+    # In pixels from the caption's left edge.
+    boxes = [(f["parentRect"][0] - label[0], f["parentRect"][0] + f["parentRect"][2] - label[0])
+             for f in fields]
+    caption = {at: colour for at, colour in ink(bare_screen, on_screen(bare, "Label1"), paper).items()
+               if at[0] >= boxes[0][1]}
+    x, y, _, _ = on_screen(shown, "Label1")
+    hidden = [at for at, colour in caption.items() if screen.pixel(x + at[0], y + at[1]) != colour]
+    rooms = [(boxes[0][1], boxes[1][0]), (boxes[1][1], boxes[2][0]), (boxes[2][1], label[2])]
+    in_rooms = [sum(1 for (px, _) in caption if start <= px < end) for start, end in rooms]
+    failures.check(all(in_rooms) and not hidden,
+                   f"the caption right of the hours: {len(caption)} pixels, {in_rooms} after "
+                   f"each field, {len(hidden)} of them covered")
+
+
 CHECKS = {
     "window": check_window,
     "controls": check_controls,
@@ -322,13 +467,26 @@ CHECKS = {
 
 
 def main():
-    args = wineprefix.test_arguments([*CHECKS, "version"]).parse_args()
+    parser = wineprefix.test_arguments([*CHECKS, "version", "look"])
+    parser.add_argument("--dpi", type=int, default=96)
+    args = parser.parse_args()
 
     wine = wineprefix.Wine(args.state, args.loader).load()
+    failures = Failures()
+    if args.check == "look":
+        if args.dpi != 96:
+            wine.set_dpi(args.prefix, args.dpi)
+        try:
+            check_look(wine, args, failures)
+        finally:
+            if args.dpi != 96:
+                wine.set_dpi(args.prefix, 96)
+        print(f"{len(failures.items)} check(s) failed" if failures.items else "all checks passed")
+        return 1 if failures.items else 0
+
     run = Run(wine, args.prefix, args.exe, args.driver)
     if not run.usable():
         return 1
-    failures = Failures()
     if args.check == "version":
         check_version(run, failures, args.prefix)
     else:

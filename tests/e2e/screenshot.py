@@ -1,13 +1,14 @@
 #!/usr/bin/python3
 """Takes the picture of the countdown window under Wine that docs/form1-wine.png shows, or
-with --about the About window over it (docs/about-wine.png).
+with --about the About window over it (docs/about-wine.png); with --dpi on a screen of that
+many dots per inch (docs/form1-wine-144.png, docs/about-wine-144.png).
 
     screenshot.py --work DIR --loader WINE --exe Nodrell.exe --driver DRIVER.exe --out PNG
-                  [--about]
+                  [--about] [--dpi N]
 
 It boots its own prefix and X server in DIR (about ten seconds) and ends them again; the
 ctest run is not involved. Also: cmake --build <dir> --target form1-screenshot (or
-about-screenshot)
+about-screenshot, form1-screenshot-144, about-screenshot-144)
 """
 
 import argparse
@@ -35,6 +36,7 @@ def main():
     parser.add_argument("--out", required=True)
     parser.add_argument("--about", action="store_true",
                         help="open the About window and take it over the countdown window")
+    parser.add_argument("--dpi", type=int, default=96, help="the screen's dots per inch")
     args = parser.parse_args()
     # The windows in the picture, each dumped by the driver.
     shown = [CAPTION_PREFIX, ABOUT_CAPTION] if args.about else [CAPTION_PREFIX]
@@ -51,6 +53,8 @@ def main():
                                      standin=None), names=["default"])
     wine = wineprefix.Wine(args.work, args.loader).load()
     try:
+        if args.dpi != 96:
+            wine.set_dpi("default", args.dpi)
         # The driver keeps the program open while the picture is taken, and then closes it.
         out = wine.log_dir / "screenshot-driver.log"
         with open(out, "wb") as log:

@@ -5,8 +5,14 @@
 #include "platform/RecordingPlatform.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QTest>
+#include <QtMath>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -118,6 +124,55 @@ TEST_F(Form1Load, TabWalksTheEnabledControlsInTheirOrder) {
     // Stop is disabled and passed over; the fields come seconds first.
     EXPECT_EQ(visited, (QStringList{"Command2", "Command3", "Command1(0)", "txtTime(2)",
                                     "txtTime(1)", "txtTime(0)", "Command2"}));
+}
+
+// The caption "Shutdown time:        :h         :m        :s" leaves room with blanks for the
+// three fields in front of it. Whatever the screen's dots per inch (ctest runs this on several,
+// tests/gui/CMakeLists.txt), ":h", ":m" and ":s" each show in the room after their field: the
+// label drawn on its own has ink there, and none of what it draws right of the hours lies under
+// the minutes or the seconds or past its picture box's edge. Glyph edges may spill a screen
+// pixel.
+TEST(Captions, TheTimeFieldsLeaveTheirLettersInSight) {
+    FakeClock clock;
+    platform::RecordingPlatform system;
+    clock.now = {12, 0, 0};
+    Form1 form(clock, system);
+    form.Show();
+    QWidget* label = widget("Form1", "Label1");
+    ASSERT_NE(label, nullptr);
+    const QImage alone = label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const qreal ratio = alone.width() / qreal(label->width());
+    const QRgb paper = alone.pixel(alone.width() - 1, alone.height() - 1);
+    // Where a field, or the picture box's edge, lies in the label's screen pixels.
+    struct Span {
+        double left, right;
+    };
+    std::vector<Span> fields;
+    for (int i = 0; i < 3; ++i) {
+        const QRect box = widget("Form1", "txtTime(" + std::to_string(i) + ")")->geometry();
+        fields.push_back(
+            {(box.left() - label->x()) * ratio, (box.right() + 1 - label->x()) * ratio});
+    }
+    const double edge = (label->parentWidget()->width() - label->x()) * ratio;
+    const Span rooms[] = {{fields[0].right, fields[1].left},
+                          {fields[1].right, fields[2].left},
+                          {fields[2].right, edge}};
+    int inkInRoom[3] = {};
+    int covered = 0;
+    for (int x = qCeil(fields[0].right); x < alone.width(); ++x)
+        for (int y = 0; y < alone.height(); ++y) {
+            if (qGray(alone.pixel(x, y)) > qGray(paper) - 64) continue;
+            for (int room = 0; room < 3; ++room)
+                inkInRoom[room] += rooms[room].left <= x && x < rooms[room].right;
+            const bool underField =
+                std::any_of(fields.begin() + 1, fields.end(),
+                            [x](const Span& f) { return f.left + 1 <= x && x < f.right - 1; });
+            if ((underField || x >= edge + 1) && ++covered <= 3)
+                ADD_FAILURE() << "the caption's pixel " << x << ", " << y << " is hidden";
+        }
+    for (int room = 0; room < 3; ++room)
+        EXPECT_GT(inkInRoom[room], 0) << "nothing shows after field " << room;
+    EXPECT_EQ(covered, 0);
 }
 
 } // namespace

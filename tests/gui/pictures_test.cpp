@@ -1,6 +1,7 @@
 // The pictures of both windows, their icons and the address's cursor, on the Qt back end. The
 // expected pixels come from the drawn files in app/resources, read from there rather than through
-// the program's resources.
+// the program's resources. ctest also runs these on screens of more dots per inch (CMakeLists.txt),
+// where the pictures grow with the layout and show the images drawn for that size.
 
 #include "FakeClock.h"
 #include "QtWidgets.h"
@@ -9,8 +10,10 @@
 #include "platform/RecordingPlatform.h"
 #include "toolkit/qt/QtConvert.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -65,22 +68,38 @@ QSize extent(int width, int height) {
     return {pixels.x(), pixels.y()};
 }
 
+// The screen's own pixels: Qt paints a logical pixel with this many of them across.
+double devicePixelRatio() {
+    return QGuiApplication::primaryScreen()->devicePixelRatio();
+}
+
+// The image a 48-pixel logo is shown with on this screen: the one drawn at the pixels it
+// covers there.
+QImage logo(const char* stem, const char* ownFile) {
+    const int size = qRound(extent(720, 720).width() * devicePixelRatio());
+    if (size == 48) return art(ownFile);
+    return art((std::string(stem) + "-" + std::to_string(size) + ".png").c_str());
+}
+
 struct Placed {
     const QImage* image;
-    QPoint at;
+    QPoint at; // in logical pixels
     std::string name;
 };
 
 // Grabs the window and compares the area of the pictures, listed front first, pixel by
-// pixel with what they should show there: the front picture where it is opaque, else the
-// one behind it, else the window's background. Every one of these cases must occur, so that
-// the order and the transparency are really seen.
-void expectPicturesShown(QWidget& window, const std::vector<Placed>& placed) {
+// pixel of the screen with what they should show there: the front picture where it is
+// opaque, else the one behind it, else the window's background. Every one of these cases
+// must occur, so that the order and the transparency are really seen.
+void expectPicturesShown(QWidget& window, const std::vector<Placed>& given) {
     const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QRgb background = window.palette().color(window.backgroundRole()).rgb();
+    std::vector<Placed> placed = given;
+    for (Placed& p : placed)
+        p.at = (QPointF(p.at) * devicePixelRatio()).toPoint();
     QRect area;
     for (const Placed& p : placed)
-        area = area.united(QRect(p.at, QSize(48, 48)));
+        area = area.united(QRect(p.at, p.image->size()));
     const std::string& front = placed.front().name;
     const std::string& back = placed.back().name;
     std::map<std::string, int> counts;
@@ -92,7 +111,7 @@ void expectPicturesShown(QWidget& window, const std::vector<Placed>& placed) {
             bool clearInFront = false;
             for (const Placed& p : placed) {
                 const QPoint local = QPoint(x, y) - p.at;
-                if (!QRect(0, 0, 48, 48).contains(local)) continue;
+                if (!p.image->rect().contains(local)) continue;
                 const QRgb pixel = p.image->pixel(local);
                 if (qAlpha(pixel) == 255) {
                     expected = pixel;
@@ -119,12 +138,13 @@ class Pictures : public testing::Test {
 protected:
     FakeClock clock;
     platform::RecordingPlatform system;
-    const QImage image1 = art("logo1.gif");
-    const QImage image2 = art("logo2.ico");
+    const QImage image1 = logo("logo1", "logo1.gif");
+    const QImage image2 = logo("logo2", "logo2.ico");
 
     void SetUp() override {
-        ASSERT_EQ(image1.size(), QSize(48, 48));
-        ASSERT_EQ(image2.size(), QSize(48, 48));
+        ASSERT_FALSE(image1.isNull()) << "no logo drawn for " << devicePixelRatio() << " x "
+                                      << extent(720, 720).width() << " pixels";
+        ASSERT_EQ(image2.size(), image1.size());
     }
 };
 
@@ -152,14 +172,17 @@ TEST_F(Pictures, TheCountdownWindowCarriesTheProgramIcon) {
     form.Show();
     QWidget* window = topLevel("Form1");
     ASSERT_NE(window, nullptr);
+    // The program file's two images, and larger ones for task switchers and screens of more
+    // dots per inch.
     const QIcon icon = window->windowIcon();
     const QList<QSize> sizes = icon.availableSizes();
-    EXPECT_TRUE(sizes.contains(QSize(16, 16)));
-    EXPECT_TRUE(sizes.contains(QSize(32, 32)));
-    for (const int size : {16, 32}) {
-        const QImage shown =
-            icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
-        EXPECT_EQ(shown, art("program.ico", size)) << size;
+    for (const int size : {16, 24, 32, 48, 64, 128}) {
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+        const QImage drawn = size == 16 || size == 32
+                                 ? art("program.ico", size)
+                                 : art(("nodrell-" + std::to_string(size) + ".png").c_str());
+        // Asked for at the screen's pixels, as the window system shows it.
+        EXPECT_TRUE(samePicture(icon.pixmap(QSize(size, size), 1.0).toImage(), drawn)) << size;
     }
 }
 
@@ -174,7 +197,9 @@ TEST_F(Pictures, TheAboutWindowShowsTheLogoItsOwnIconAndTheLinkCursor) {
     const QIcon icon = window->windowIcon();
     for (const int size : {16, 32}) {
         EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
-        EXPECT_TRUE(samePicture(icon.pixmap(size, size).toImage(), art("about.ico", size))) << size;
+        EXPECT_TRUE(
+            samePicture(icon.pixmap(QSize(size, size), 1.0).toImage(), art("about.ico", size)))
+            << size;
     }
 
     QWidget* address = widget("frmAbout", "lblURL");

@@ -35,7 +35,7 @@ import check_resources  # noqa: E402
 from wineprefix import start_xvfb  # noqa: E402
 
 APP_ID = "org.example.nodrell"
-ICON_SIZES = (16, 32, 48)
+ICON_SIZES = (16, 24, 32, 48, 64, 128)
 MACHINE_REG = pathlib.PurePosixPath("xdg/nodrell/machine.reg")  # below the configuration folder
 
 

@@ -37,6 +37,7 @@ public:
     Scale(int dotsPerInchX, int dotsPerInchY) : dpiX_(dotsPerInchX), dpiY_(dotsPerInchY) {}
     int x(int twips) const;
     int y(int twips) const;
+    int dotsPerInchX() const { return dpiX_; }
 
 private:
     int dpiX_;

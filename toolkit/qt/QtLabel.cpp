@@ -1,8 +1,15 @@
 #include "QtLabel.h"
 
-#include "QtConvert.h"
+#include "toolkit/CaptionWords.h"
 
+#include <QFontMetricsF>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QtMath>
+
+#include <string>
+#include <vector>
 
 namespace tk::qt {
 
@@ -13,9 +20,75 @@ void LabelWidget::mouseReleaseEvent(QMouseEvent* event) {
         owner_->reportClick();
 }
 
-QtLabel::QtLabel(LabelWidget* widget, Label& label)
-    : WidgetControl(widget), transparent_(label.row().transparent),
-      autoSize_(label.row().autoSize) {
+namespace {
+
+// The label's font, and the same face at the pixels it has at 96 dots per inch.
+class LabelFont final : public CaptionFont {
+public:
+    LabelFont(const QFont& font, const QWidget* widget)
+        : at96_(pixelsAt96(font)), onScreen_(font, widget) {}
+    double widthAt96(std::string_view text) const override {
+        return at96_.horizontalAdvance(toQString(text));
+    }
+    double width(std::string_view text) const override {
+        return onScreen_.horizontalAdvance(toQString(text));
+    }
+
+private:
+    static QFont pixelsAt96(QFont font) {
+        font.setPixelSize(qRound(font.pointSizeF() * 96 / 72));
+        return font;
+    }
+
+    QFontMetricsF at96_;
+    QFontMetricsF onScreen_;
+};
+
+} // namespace
+
+void LabelWidget::placeWords(int dotsPerInch) {
+    const QFontMetrics metrics(font());
+    // The controls in front of the label that cover its line, and the edge of its container,
+    // which clips it. Children are listed from the back to the front.
+    const QRect line(pos() + contentsRect().topLeft(), QSize(width(), metrics.height()));
+    std::vector<Covered> covered{{1.0 * (parentWidget()->width() - line.left()), qInf()}};
+    const QObjectList siblings = parentWidget()->children();
+    for (qsizetype i = siblings.indexOf(this) + 1; i < siblings.size(); ++i) {
+        const auto* sibling = qobject_cast<const QWidget*>(siblings[i]);
+        if (sibling == nullptr || !sibling->isVisibleTo(parentWidget())) continue;
+        const QRect box = sibling->geometry();
+        if (box.top() < line.bottom() + 1 && line.top() < box.bottom() + 1)
+            covered.push_back(
+                {1.0 * (box.left() - line.left()), 1.0 * (box.right() + 1 - line.left())});
+    }
+    const std::string caption = toStdString(text());
+    const PlacedCaption placed =
+        tk::placeWords(caption, dotsPerInch, LabelFont(font(), this), covered);
+    words_.clear();
+    for (const PlacedWord& word : placed.words)
+        words_.append({word.x, toQString(word.text)});
+    wordsPlaced_ = true;
+    resize(qCeil(placed.width) + 2 * frameWidth(), metrics.height() + 2 * frameWidth());
+    update();
+}
+
+void LabelWidget::paintEvent(QPaintEvent* event) {
+    if (!wordsPlaced_) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect inside = contentsRect();
+    for (const Word& word : words_)
+        style()->drawItemText(&painter, inside.adjusted(qRound(word.x), 0, 0, 0),
+                              Qt::AlignLeft | Qt::AlignTop, palette(), isEnabled(), word.text,
+                              foregroundRole());
+}
+
+QtLabel::QtLabel(LabelWidget* widget, Label& label, const Scale& scale)
+    : WidgetControl(widget), transparent_(label.row().transparent), autoSize_(label.row().autoSize),
+      dotsPerInch_(scale.dotsPerInchX()) {
     const ControlSpec& row = label.row();
     widget->setOwner(&label);
     widget->setFocusPolicy(Qt::NoFocus);
@@ -41,7 +114,7 @@ void QtLabel::setCaption(std::string_view caption) {
     LabelWidget* w = typed();
     if (w == nullptr) return;
     w->setText(toQString(caption));
-    if (autoSize_) w->adjustSize();
+    if (autoSize_) w->placeWords(dotsPerInch_);
 }
 
 void QtLabel::setColors(Color fore, Color back) {

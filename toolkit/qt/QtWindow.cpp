@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QFrame>
-#include <QLabel>
 #include <QWindow>
 
 namespace tk::qt {
@@ -68,7 +67,7 @@ QtWindow::QtWindow(const WindowSpec& layout, Window& window)
     form_->setFont(toQFont(layout.font));
     setBackground(*form_, layout.backColor);
     setCaption(layout.caption);
-    form_->setWindowIcon(windowIcon(layout.icon));
+    form_->setWindowIcon(picture(layout.icon));
     form_->onClosed = [this] {
         window_.closed();
         if (modalLoop_ != nullptr) modalLoop_->quit();
@@ -97,7 +96,7 @@ template <class W> W* QtWindow::make(Place place, const ControlSpec& row) {
 std::unique_ptr<NativeLabel> QtWindow::createLabel(Place place, Label& label) {
     auto* widget = make<LabelWidget>(place, label.row());
     if (!label.row().cursor.empty()) widget->setCursor(mouseCursor(label.row().cursor));
-    return std::make_unique<QtLabel>(widget, label);
+    return std::make_unique<QtLabel>(widget, label, scale_);
 }
 
 std::unique_ptr<NativeTextBox> QtWindow::createTextBox(Place place, TextBox& box) {
@@ -111,12 +110,9 @@ std::unique_ptr<NativeButton> QtWindow::createButton(Place place, Button& button
 std::unique_ptr<NativeControl> QtWindow::createStatic(Place place, const ControlSpec& row) {
     if (row.kind == Kind::PictureBox) return createPictureBox(place, row);
     if (row.kind == Kind::Line) return createLine(place, row);
-    // An image: the picture at its own size in the top left corner; its transparent pixels
-    // show what lies behind, the window and the images further back.
-    auto* image = make<QLabel>(place, row);
+    auto* image = make<PictureLabel>(place, row);
     image->setFocusPolicy(Qt::NoFocus);
-    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    image->setPixmap(picture(row.picture));
+    image->setPicture(picture(row.picture), scale_);
     return std::make_unique<QtStatic>(image);
 }
 

@@ -9,7 +9,9 @@ namespace tk::win32 {
 int screenDpiX();
 int screenDpiY();
 
-// The font, made once and kept for the life of the program.
+// The font at the screen's resolution, made once and kept for the life of the program.
 HFONT font(const Font& font);
+// The same font as it is at 96 dots per inch, the resolution the layouts are drawn for.
+HFONT fontAt96Dpi(const Font& font);
 
 } // namespace tk::win32

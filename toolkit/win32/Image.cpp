@@ -1,10 +1,13 @@
 #include "Image.h"
 
 #include "Font.h"
+#include "toolkit/Twips.h"
 
 #include <ole2.h>
 #include <olectl.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -110,6 +113,73 @@ IPicture* oleLoadPicture(Bytes bytes) {
     return picture;
 }
 
+// A 32-bit picture in memory that GDI draws into, rows from the top.
+class Canvas {
+public:
+    Canvas(int width, int height) : width_(width), height_(height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bits_ = static_cast<std::uint32_t*>(bits);
+        dc_ = CreateCompatibleDC(nullptr);
+        previous_ = SelectObject(dc_, bitmap_);
+    }
+    ~Canvas() {
+        SelectObject(dc_, previous_);
+        DeleteDC(dc_);
+        DeleteObject(bitmap_);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    HDC dc() const { return dc_; }
+    // What GDI drew, and the pixels drawn back in its place.
+    Pixels read() const {
+        Pixels pixels{width_, height_, {}};
+        if (!bits_) return pixels;
+        GdiFlush();
+        pixels.argb.assign(bits_, bits_ + static_cast<std::size_t>(width_) * height_);
+        return pixels;
+    }
+    void write(const Pixels& pixels) {
+        if (bits_) std::copy(pixels.argb.begin(), pixels.argb.end(), bits_);
+    }
+
+private:
+    int width_, height_;
+    HBITMAP bitmap_ = nullptr;
+    std::uint32_t* bits_ = nullptr;
+    HDC dc_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
+
+// The pixels `draw` paints, with their transparency: drawn over black and over white, a
+// pixel shows as much of the white as it lets through.
+template <class Draw> Pixels captured(int width, int height, Draw draw) {
+    Canvas black(width, height);
+    Canvas white(width, height);
+    PatBlt(black.dc(), 0, 0, width, height, BLACKNESS);
+    PatBlt(white.dc(), 0, 0, width, height, WHITENESS);
+    draw(black.dc());
+    draw(white.dc());
+    Pixels pixels = black.read();
+    const Pixels under = white.read();
+    for (std::size_t i = 0; i < pixels.argb.size(); ++i) {
+        const int through = std::clamp(static_cast<int>((under.argb[i] >> 8) & 0xFF) -
+                                           static_cast<int>((pixels.argb[i] >> 8) & 0xFF),
+                                       0, 255);
+        pixels.argb[i] =
+            static_cast<std::uint32_t>(255 - through) << 24 | (pixels.argb[i] & 0xFFFFFF);
+    }
+    return pixels;
+}
+
 } // namespace
 
 const Picture* Picture::named(std::string_view name) {
@@ -119,32 +189,40 @@ const Picture* Picture::named(std::string_view name) {
     auto picture = std::make_unique<Picture>();
     if (const Bytes bytes = resourceBytes(name); bytes.size >= 6) {
         if (std::memcmp(bytes.data, "GIF8", 4) == 0) {
-            picture->picture_ = oleLoadPicture(bytes);
-            if (picture->picture_) {
-                // The picture's size in 0.01 mm, drawn at the screen's resolution.
-                picture->picture_->get_Width(&picture->himetricWidth_);
-                picture->picture_->get_Height(&picture->himetricHeight_);
-                picture->width_ = MulDiv(picture->himetricWidth_, screenDpiX(), 2540);
-                picture->height_ = MulDiv(picture->himetricHeight_, screenDpiY(), 2540);
+            if (IPicture* ole = oleLoadPicture(bytes)) {
+                // Its size in 0.01 mm, drawn at the screen's resolution; pictures count their
+                // rows from the bottom.
+                LONG himetricWidth = 0, himetricHeight = 0;
+                ole->get_Width(&himetricWidth);
+                ole->get_Height(&himetricHeight);
+                const int width = MulDiv(himetricWidth, screenDpiX(), 2540);
+                const int height = MulDiv(himetricHeight, screenDpiY(), 2540);
+                picture->pixels_ = captured(width, height, [&](HDC dc) {
+                    ole->Render(dc, 0, 0, width, height, 0, himetricHeight, himetricWidth,
+                                -himetricHeight, nullptr);
+                });
+                ole->Release();
             }
-        } else {
-            const auto [icon, side] = iconFromFile(bytes, 0);
-            picture->icon_ = icon;
-            picture->width_ = picture->height_ = side;
+        } else if (const auto [icon, side] = iconFromFile(bytes, 0); icon) {
+            picture->pixels_ = captured(side, side, [&](HDC dc) {
+                DrawIconEx(dc, 0, 0, icon, side, side, 0, nullptr, DI_NORMAL);
+            });
+            DestroyIcon(icon);
         }
     }
-    if (!picture->icon_ && !picture->picture_) picture.reset();
+    if (picture->pixels_.argb.empty()) picture.reset();
     return loaded.emplace(std::string(name), std::move(picture)).first->second.get();
 }
 
-void Picture::draw(HDC dc, int x, int y) const {
-    if (icon_) {
-        DrawIconEx(dc, x, y, icon_, width_, height_, 0, nullptr, DI_NORMAL);
-    } else if (picture_) {
-        // Pictures count their rows from the bottom.
-        picture_->Render(dc, x, y, width_, height_, 0, himetricHeight_, himetricWidth_,
-                         -himetricHeight_, nullptr);
+void Picture::draw(Pixels& canvas, int x, int y) const {
+    if (shown_.argb.empty()) {
+        const auto shown = [](int pixels, int dotsPerInch) {
+            return twipsToPixels(pixels * TwipsPerPixelAt96Dpi, dotsPerInch);
+        };
+        shown_ = resized(pixels_, shown(pixels_.width, screenDpiX()),
+                         shown(pixels_.height, screenDpiY()));
     }
+    drawOver(canvas, shown_, x, y);
 }
 
 HICON windowIcon(std::string_view name, int size) {
@@ -209,30 +287,26 @@ void Image::paint(HDC dc) const {
     HWND parent = GetParent(hwnd_);
     const RECT place = boundsInParent(hwnd_);
 
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
+    Canvas canvas(client.right, client.bottom);
     // Drawn in the container's coordinates.
     POINT origin{};
-    SetViewportOrgEx(memory, -place.left, -place.top, &origin);
-    SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
-    SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    SetViewportOrgEx(canvas.dc(), -place.left, -place.top, &origin);
+    SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.dc()), 0);
+    SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+    SetViewportOrgEx(canvas.dc(), origin.x, origin.y, nullptr);
 
+    Pixels pixels = canvas.read();
     for (HWND sibling : siblingsBehind(hwnd_)) {
         const Child* child = Child::of(sibling);
         if (!child || child->row().kind != Kind::Image || !IsWindowVisible(sibling)) continue;
         const auto* image = static_cast<const Image*>(child);
         if (!image->picture_) continue;
         const RECT other = boundsInParent(sibling);
-        image->picture_->draw(memory, other.left, other.top);
+        image->picture_->draw(pixels, other.left - place.left, other.top - place.top);
     }
-    if (picture_) picture_->draw(memory, place.left, place.top);
-
-    SetViewportOrgEx(memory, origin.x, origin.y, nullptr);
-    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    if (picture_) picture_->draw(pixels, 0, 0);
+    canvas.write(pixels);
+    BitBlt(dc, 0, 0, client.right, client.bottom, canvas.dc(), 0, 0, SRCCOPY);
 }
 
 } // namespace tk::win32

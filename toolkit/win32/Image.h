@@ -1,29 +1,28 @@
 #pragma once
 
 #include "Child.h"
+#include "toolkit/Pixels.h"
 
 #include <string_view>
 
-struct IPicture;
-
 namespace tk::win32 {
 
-// One of the pictures the program carries as resources, loaded by the system's own
-// decoders: a GIF through OLE's picture loading, an icon as an icon. Drawn at its own size,
-// with its transparent pixels left out.
+// One of the pictures the program carries as resources, read by the system's own decoders: a
+// GIF through OLE's picture loading, an icon as an icon. It is drawn at its own size, its
+// pixels at 96 dots per inch, grown with the layout on a screen of more; its transparent
+// pixels are left out.
 class Picture {
 public:
     // The picture of that name, loaded on first use and kept for the life of the program;
     // null when the program has none of that name or it cannot be read.
     static const Picture* named(std::string_view name);
 
-    void draw(HDC dc, int x, int y) const;
+    // Draws it over the canvas with its top left corner at x, y.
+    void draw(Pixels& canvas, int x, int y) const;
 
 private:
-    HICON icon_ = nullptr;
-    IPicture* picture_ = nullptr;
-    int width_ = 0, height_ = 0;                  // in pixels
-    LONG himetricWidth_ = 0, himetricHeight_ = 0; // an OLE picture's size in 0.01 mm
+    Pixels pixels_;
+    mutable Pixels shown_; // at the screen's size, made on first use
 };
 
 // An icon of the named picture for a window's title bar or task bar, as near the size as

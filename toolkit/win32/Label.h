@@ -1,12 +1,17 @@
 #pragma once
 
 #include "Child.h"
+#include "toolkit/CaptionWords.h"
 #include "toolkit/Controls.h"
+
+#include <string>
+#include <vector>
 
 namespace tk::win32 {
 
 // A label: a Static control that reports clicks. One without background shows the labels
-// behind it through.
+// behind it through. One sized to its caption draws the caption's words itself, where
+// placeWords (CaptionWords.h) puts them.
 class Label final : public NativeChild<NativeLabel> {
 public:
     Label(FormWindow& form, tk::Label& label, int id, HWND parent);
@@ -21,7 +26,14 @@ public:
     HCURSOR cursor() const override { return cursor_; }
 
 private:
-    void fitCaption();
+    struct Word {
+        int x;
+        std::wstring text;
+    };
+
+    void placeWords();
+    std::vector<Covered> coveredLine(int height) const;
+    void drawWords(HDC dc);
     void repaint();
     void redrawSeeThroughInFront();
     void drawSiblingsBehind(HDC dc);
@@ -30,6 +42,7 @@ private:
     tk::Label& label_;
     HFONT font_;
     HCURSOR cursor_;
+    std::vector<Word> words_;
 };
 
 } // namespace tk::win32

@@ -10,8 +10,16 @@
 
 namespace tk {
 
-// Windows knows a program's windows by its executable: it needs no name for them.
-Application::Application(int& /*argc*/, char** /*argv*/, std::string_view /*desktopId*/) {}
+// Windows knows a program's windows by its executable: it needs no name for them. The layout,
+// its fonts and its pictures grow with the screen's dots per inch, and the program says so
+// before its first window: Windows Vista and later would otherwise lay it out at 96 and
+// stretch the picture, blurred. Windows XP has no such call and never stretches.
+Application::Application(int& /*argc*/, char** /*argv*/, std::string_view /*desktopId*/) {
+    using DeclareAware = BOOL(WINAPI*)();
+    const auto declareAware = reinterpret_cast<DeclareAware>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDPIAware")));
+    if (declareAware) declareAware();
+}
 
 Application::~Application() = default;
 
