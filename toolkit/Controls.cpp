@@ -37,7 +37,7 @@ void Control::setVisible(bool visible) {
 }
 
 void Control::setFocus() {
-    if (takesFocus()) native_->setFocus();
+    if (takesFocus()) native_->setFocus(FocusMove::Set);
 }
 
 bool Control::hasFocus() const {

@@ -40,8 +40,8 @@ public:
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
-    // A control that is disabled or hidden keeps no focus: the focus stays with the window
-    // rather than moving on to another control.
+    // A control that is disabled or hidden keeps no focus: it moves on to the next control
+    // in the tab order (Window::focusAwayFrom).
     void setEnabled(bool enabled);
     bool enabled() const { return enabled_; }
     void setVisible(bool visible);

@@ -26,6 +26,10 @@ class Window;
 // report reaches the control from then on; the native window takes the window-system objects
 // down with it and reports nothing from its destructor on.
 
+// How the focus comes to a control: set by a handler, or moved along the tab order by Tab
+// (Next), Shift+Tab (Previous) or away from a control that was disabled or hidden (Next).
+enum class FocusMove { Set, Next, Previous };
+
 class NativeControl {
 public:
     virtual ~NativeControl() = default;
@@ -33,7 +37,8 @@ public:
     virtual void setVisible(bool visible) = 0;
     // Text boxes and buttons: moving the focus here runs the control's focus handling before
     // it returns; in a window that is not active, the control takes the focus when it is.
-    virtual void setFocus() {}
+    // A move made with the keyboard shows where the focus went.
+    virtual void setFocus(FocusMove /*how*/) {}
     virtual bool hasFocus() const { return false; }
 };
 
@@ -60,6 +65,8 @@ public:
     virtual void setCaption(std::string_view caption) = 0;
     // Pressed as by the user: the click is reported.
     virtual void click() = 0;
+    // Drawn as the button that Enter presses, or as the others.
+    virtual void showAsDefault(bool isDefault) = 0;
 };
 
 class NativeTimer {

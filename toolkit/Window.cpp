@@ -206,25 +206,40 @@ void Window::tab(bool forward) {
     int at = forward ? -1 : count;
     for (int i = 0; i < count; ++i)
         if (tabOrder_[i]->native().hasFocus()) at = i;
+    moveFocusOn(at, forward, nullptr);
+}
+
+bool Window::moveFocusOn(int from, bool forward, const Control* passOver) {
+    const int count = static_cast<int>(tabOrder_.size());
     for (int step = 1; step <= count; ++step) {
-        Control& next = *tabOrder_[((forward ? at + step : at - step) % count + count) % count];
-        if (!next.takesFocus()) continue;
+        Control& next = *tabOrder_[((forward ? from + step : from - step) % count + count) % count];
+        if (&next == passOver || !next.takesFocus()) continue;
         if (next.row().kind == Kind::TextBox) {
             auto& box = static_cast<TextBox&>(next);
             box.setSelStart(0);
             box.setSelLength(static_cast<int>(box.text().size()));
         }
-        next.native().setFocus();
-        return;
+        next.native().setFocus(forward ? FocusMove::Next : FocusMove::Previous);
+        return true;
     }
+    return false;
 }
 
 void Window::closed() {
     setTimersOpen(false);
 }
 
+void Window::showDefaultButton() {
+    const Button* pressed = dialogButton(DialogKey::Enter);
+    for (Control* control : tabOrder_)
+        if (control->row().kind == Kind::Button)
+            static_cast<NativeButton&>(control->native()).showAsDefault(control == pressed);
+}
+
 void Window::focusAwayFrom(const Control& control) {
-    if (control.native().hasFocus()) native_->clearFocus();
+    if (!control.native().hasFocus()) return;
+    const auto at = std::find(tabOrder_.begin(), tabOrder_.end(), &control) - tabOrder_.begin();
+    if (!moveFocusOn(static_cast<int>(at), true, &control)) native_->clearFocus();
 }
 
 void Window::setTimersOpen(bool open) {

@@ -53,8 +53,13 @@ public:
     void tab(bool forward);
     // The window was closed, from code or from its title bar.
     void closed();
+    // The focus moved: the button that Enter presses now is drawn as the default button, as
+    // in the system's dialogs, and the others are not.
+    void showDefaultButton();
 
-    // Takes the focus from the control before it is disabled or hidden.
+    // Before the control with the focus is disabled or hidden: the focus moves on to the next
+    // control in the tab order that can take it, as Tab would; with none, the window keeps
+    // the keyboard.
     void focusAwayFrom(const Control& control);
 
 private:
@@ -63,6 +68,9 @@ private:
     void build(std::span<const ControlSpec> rows);
     void create(const ControlSpec& row, int index);
     Control& control(Kind kind, std::string_view name, int index) const;
+    // Moves the focus to the first control after place `from` of the tab order (before it,
+    // going back) that can take it, other than `passOver`; false when there is none.
+    bool moveFocusOn(int from, bool forward, const Control* passOver);
     void setTimersOpen(bool open);
     // The program's active window, and the way back to it once a modal window or box is gone.
     static Window* active();

@@ -177,6 +177,41 @@ TEST_F(AboutWindow, EnterOnTheSystemInfoButtonPressesItAndTheWindowStays) {
     EXPECT_TRUE(system.programsStarted.empty());
 }
 
+// As in the system's dialogs, the focused button looks like the default one and OK only
+// while no other button has the focus. A key that closes the box or the window ends there:
+// its repeat neither presses System Info again nor opens the window anew.
+TEST_F(AboutWindow, TheKeyboardWorksItAsASystemDialog) {
+    const auto looksDefault = [](const char* name) {
+        return qobject_cast<QPushButton*>(widget("frmAbout", name))->isDefault();
+    };
+    BoxSeen seen;
+    bool stillOpen = false;
+    whileOpen(200, [&](QWidget& about) {
+        finishKeystroke(Qt::Key_Return); // the rest of the press that opened it
+        stillOpen = about.isVisible();
+        EXPECT_TRUE(looksDefault("cmdOK"));
+        QTest::keyClick(&about, Qt::Key_Tab);
+        EXPECT_EQ(focused(), "cmdSysInfo");
+        EXPECT_TRUE(looksDefault("cmdSysInfo"));
+        EXPECT_FALSE(looksDefault("cmdOK"));
+        closeNextBox(seen, 200, Qt::Key_Return);
+        QTest::keyPress(widget("frmAbout", "cmdSysInfo"), Qt::Key_Return);
+        finishKeystroke(Qt::Key_Return);
+        EXPECT_EQ(QApplication::activeModalWidget(), &about); // no second box
+        EXPECT_EQ(focused(), "cmdSysInfo");
+        QTest::keyPress(widget("frmAbout", "cmdSysInfo"), Qt::Key_Escape);
+    });
+    QWidget* aboutButton = widget("Form1", "Command3");
+    aboutButton->setFocus();
+    QTest::keyPress(aboutButton, Qt::Key_Return);
+    finishKeystroke(Qt::Key_Escape);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(seen.text, "System Information Is Unavailable At This Time");
+    EXPECT_EQ(topLevel("frmAbout"), nullptr);
+    EXPECT_EQ(focused(), "Command3");
+    EXPECT_TRUE(topLevel("Form1")->testAttribute(Qt::WA_KeyboardFocusChange));
+}
+
 TEST_F(AboutWindow, SystemInfoStartsTheRegisteredToolWithoutAMessage) {
     const std::string path = "C:\\Tools\\MSINFO32.EXE";
     std::vector<std::uint8_t> bytes(path.begin(), path.end());

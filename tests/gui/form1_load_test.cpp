@@ -5,6 +5,7 @@
 #include "platform/RecordingPlatform.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -118,6 +119,34 @@ TEST_F(Form1Load, TabWalksTheEnabledControlsInTheirOrder) {
     // Stop is disabled and passed over; the fields come seconds first.
     EXPECT_EQ(visited, (QStringList{"Command2", "Command3", "Command1(0)", "txtTime(2)",
                                     "txtTime(1)", "txtTime(0)", "Command2"}));
+}
+
+// Tab and Enter move the focus as the keyboard does, and the style draws where it is: with
+// the focus on Close, then on About, both buttons look different.
+TEST_F(Form1Load, AKeyboardMoveOfTheFocusIsShown) {
+    auto form = load({8, 0, 0});
+    form->Show();
+    ASSERT_TRUE(waitActive("Form1"));
+    FocusArrivals arrivals;
+    QWidget* window = topLevel("Form1");
+    const QRect buttons[] = {widget("Form1", "Command2")->geometry(),
+                             widget("Form1", "Command3")->geometry()};
+    QImage shots[2];
+    for (QImage& shot : shots) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        shot = window->grab().toImage();
+    }
+    EXPECT_EQ(arrivals.reasons["Command2"], Qt::TabFocusReason);
+    EXPECT_EQ(arrivals.reasons["Command3"], Qt::TabFocusReason);
+    for (const QRect& button : buttons)
+        EXPECT_NE(shots[0].copy(button), shots[1].copy(button));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(arrivals.reasons["Command2"], Qt::BacktabFocusReason);
+    form->txtTime(0).setFocus();
+    QTest::keyClick(widget("Form1", "txtTime(0)"), Qt::Key_Return);
+    EXPECT_TRUE(form->txtTime(1).hasFocus());
+    EXPECT_EQ(arrivals.reasons["txtTime(1)"], Qt::TabFocusReason);
 }
 
 } // namespace

@@ -27,7 +27,7 @@ public:
     void setEnabled(bool) override {}
     void setVisible(bool) override {}
     // The focus moves at once and reports the move, as both window systems do.
-    void setFocus() override;
+    void setFocus(FocusMove how) override;
     bool hasFocus() const override;
 
 private:
@@ -68,6 +68,9 @@ public:
     FakeButton(FakeWindow& window, Button& button) : Fake(window, {}), button_(button) {}
     void setCaption(std::string_view) override {}
     void click() override { button_.reportClick(); }
+    void showAsDefault(bool isDefault) override { lookingDefault = isDefault; }
+
+    bool lookingDefault = false;
 
 private:
     Button& button_;
@@ -109,6 +112,11 @@ public:
         return native;
     }
     void setTabOrder(std::span<Control* const>) override {}
+    const NativeControl& native(std::string_view name) const {
+        for (const auto& [control, named] : names_)
+            if (named == name) return *control;
+        throw std::invalid_argument("no control " + std::string(name));
+    }
 
     void setCaption(std::string_view) override {}
     void show() override { shown = true; }
@@ -136,6 +144,7 @@ public:
     static inline FakeWindow* active_ = nullptr;
 
     const NativeControl* focus = nullptr;
+    FocusMove lastMove = FocusMove::Set;
     bool shown = false;
     NativeWindow* modalOwner = nullptr;
     std::function<void()> whileModal;
@@ -159,8 +168,9 @@ private:
     std::vector<std::pair<const NativeControl*, std::string>> names_;
 };
 
-template <class Interface> void Fake<Interface>::setFocus() {
+template <class Interface> void Fake<Interface>::setFocus(FocusMove how) {
     window_.focus = this;
+    window_.lastMove = how;
     if (gotFocus_) gotFocus_();
 }
 
@@ -303,19 +313,44 @@ TEST_F(ToolkitRules, TabWalksTheTabOrderPastLabelsAndWhatTakesNoFocus) {
     EXPECT_EQ(second.selStart(), 0);
     EXPECT_EQ(second.selLength(), 2); // tabbed into: the whole text
     EXPECT_EQ(tabbedTo(true), "cmdOK");
+    EXPECT_EQ(fake.lastMove, FocusMove::Next);
     EXPECT_EQ(tabbedTo(false), "txtField(1)");
+    EXPECT_EQ(fake.lastMove, FocusMove::Previous);
 
-    // A control that is disabled or hidden loses the focus to the window, not to the next
-    // control, and takes it no more.
+    // A control with the focus that is disabled or hidden hands it on to the next one in the
+    // tab order, round past the end, as Tab does; it takes the focus no more.
     second.setEnabled(false);
-    EXPECT_EQ(focused(), "nothing");
+    EXPECT_EQ(focused(), "cmdOK");
+    EXPECT_EQ(fake.lastMove, FocusMove::Next);
     second.setFocus();
-    EXPECT_EQ(focused(), "nothing");
+    EXPECT_EQ(focused(), "cmdOK");
     cancel.setVisible(false);
-    EXPECT_EQ(tabbedTo(true), "cmdOK");
     EXPECT_EQ(tabbedTo(true), "txtField(0)");
-    EXPECT_EQ(tabbedTo(true), "cmdOK");
+    EXPECT_EQ(first.selLength(), 2);
+    first.setVisible(false);
+    EXPECT_EQ(focused(), "cmdOK");
     EXPECT_EQ(arrivals, 2); // tabbed to forward and back
+    // With nothing left to take it, the window keeps the keyboard.
+    ok.setEnabled(false);
+    EXPECT_EQ(focused(), "nothing");
+    EXPECT_TRUE(fake.shown);
+}
+
+TEST_F(ToolkitRules, TheButtonThatEnterPressesLooksLikeTheDefault) {
+    const auto looks = [&] {
+        window.showDefaultButton();
+        std::string seen;
+        for (const char* name : {"cmdOK", "cmdCancel"})
+            if (dynamic_cast<const FakeButton&>(fake.native(name)).lookingDefault) seen += name;
+        return seen.empty() ? std::string("none") : seen;
+    };
+    first.setFocus();
+    EXPECT_EQ(looks(), "cmdOK");
+    cancel.setFocus(); // the focused button, as in the system's dialogs
+    EXPECT_EQ(looks(), "cmdCancel");
+    first.setFocus();
+    ok.setEnabled(false);
+    EXPECT_EQ(looks(), "none");
 }
 
 TEST_F(ToolkitRules, EnterAndEscapePressTheDefaultAndTheCancelButton) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Keyboard.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -39,8 +41,8 @@ public:
             w->setVisible(visible);
         }
     }
-    void setFocus() override {
-        if (Widget* w = typed()) w->setFocus(Qt::OtherFocusReason);
+    void setFocus(FocusMove how) override {
+        if (Widget* w = typed()) w->setFocus(focusReason(*w, how));
     }
     bool hasFocus() const override {
         const QWidget* w = widget();

@@ -1,5 +1,6 @@
 #include "toolkit/Program.h"
 
+#include "Keyboard.h"
 #include "QtConvert.h"
 #include "QtWindow.h"
 
@@ -22,6 +23,7 @@ QApplication* application = nullptr;
 Application::Application(int& argc, char** argv) {
     application = new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(true);
+    qt::watchKeyboard();
 }
 
 Application::~Application() {
@@ -79,11 +81,12 @@ void initCommonControls() {}
 
 void showMessageBox(NativeWindow* owner, std::string_view text, std::string_view title,
                     MsgIcon icon) {
+    QWidget* beneath = owner != nullptr ? &static_cast<qt::QtWindow*>(owner)->widget() : nullptr;
     QMessageBox box(icon == MsgIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    qt::toQString(title), qt::toQString(text), QMessageBox::Ok,
-                    owner != nullptr ? &static_cast<qt::QtWindow*>(owner)->widget() : nullptr);
+                    qt::toQString(title), qt::toQString(text), QMessageBox::Ok, beneath);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+    qt::spendHeldKeys(beneath);
 }
 
 void doEvents() {

@@ -1,5 +1,6 @@
 #include "QtWindow.h"
 
+#include "Keyboard.h"
 #include "QtButton.h"
 #include "QtLabel.h"
 #include "QtPictures.h"
@@ -73,9 +74,12 @@ QtWindow::QtWindow(const WindowSpec& layout, Window& window)
         window_.closed();
         if (modalLoop_ != nullptr) modalLoop_->quit();
     };
+    focusMoved_ = QObject::connect(qApp, &QApplication::focusChanged, form_.get(),
+                                   [this] { window_.showDefaultButton(); });
 }
 
 QtWindow::~QtWindow() {
+    QObject::disconnect(focusMoved_);
     form_->onClosed = nullptr;
     if (modalLoop_ != nullptr) modalLoop_->quit();
 }
@@ -105,7 +109,7 @@ std::unique_ptr<NativeTextBox> QtWindow::createTextBox(Place place, TextBox& box
 }
 
 std::unique_ptr<NativeButton> QtWindow::createButton(Place place, Button& button) {
-    return std::make_unique<QtButton>(make<QPushButton>(place, button.row()), button);
+    return std::make_unique<QtButton>(make<ButtonWidget>(place, button.row()), button);
 }
 
 std::unique_ptr<NativeControl> QtWindow::createStatic(Place place, const ControlSpec& row) {
@@ -185,6 +189,7 @@ void QtWindow::showModal(NativeWindow* owner) {
     // A handler may have unloaded the window while it was being shown, or destroyed it; the
     // destructor ends the loop, and nothing of the window is left to touch.
     if (!form.isNull() && form->isVisible()) loop.exec(QEventLoop::DialogExec);
+    spendHeldKeys(owner != nullptr ? &static_cast<QtWindow*>(owner)->widget() : nullptr);
     if (form.isNull()) return;
     modalLoop_ = nullptr;
     form_->setWindowModality(Qt::NonModal);

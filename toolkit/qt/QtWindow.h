@@ -45,6 +45,7 @@ private:
     Scale scale_;
     std::unique_ptr<FormWidget> form_;
     QEventLoop* modalLoop_ = nullptr;
+    QMetaObject::Connection focusMoved_;
 };
 
 } // namespace tk::qt

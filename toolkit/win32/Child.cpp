@@ -57,8 +57,8 @@ LRESULT CALLBACK Child::procedure(HWND window, UINT msg, WPARAM wParam, LPARAM l
     return child->message(window, msg, wParam, lParam);
 }
 
-void Child::takeFocus() {
-    if (hwnd_) form_.focus(hwnd_);
+void Child::takeFocus(FocusMove how) {
+    if (hwnd_) form_.focus(hwnd_, how);
 }
 
 RECT pixelBounds(int left, int top, int width, int height) {

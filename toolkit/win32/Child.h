@@ -40,7 +40,7 @@ protected:
                 HWND parent, const RECT& bounds);
     virtual LRESULT message(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // The toolkit's setFocus: at once when the window can be active, else when it next is.
-    void takeFocus();
+    void takeFocus(FocusMove how);
 
     FormWindow& form_;
     const ControlSpec& row_;
@@ -60,7 +60,7 @@ public:
 
     void setEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
     void setVisible(bool visible) override { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
-    void setFocus() override { takeFocus(); }
+    void setFocus(FocusMove how) override { takeFocus(how); }
     bool hasFocus() const override { return hwnd_ != nullptr && GetFocus() == hwnd_; }
 };
 
