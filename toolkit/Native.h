@@ -40,6 +40,11 @@ public:
     // A move made with the keyboard shows where the focus went.
     virtual void setFocus(FocusMove /*how*/) {}
     virtual bool hasFocus() const { return false; }
+    // What a screen reader calls the control (Control::accessibleName), where the window
+    // system would not say it so by itself.
+    virtual void setAccessibleName(std::string_view /*name*/) {}
+    // Drawn for its look only: screen readers pass over it.
+    virtual void hideFromScreenReaders() {}
 };
 
 class NativeLabel : public NativeControl {
@@ -100,6 +105,8 @@ public:
     // The order in which the window system hands out the focus by itself: to the first
     // control that can take it when the window is activated and no control has the focus.
     virtual void setTabOrder(std::span<Control* const> order) = 0;
+    // For screen readers: the label names another label, a clock by its heading.
+    virtual void setLabel(const Control& /*control*/, const Label& /*label*/) {}
 
     virtual void setCaption(std::string_view caption) = 0;
     virtual void show() = 0;

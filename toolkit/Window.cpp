@@ -67,9 +67,11 @@ bool beforeInTabOrder(const Control* a, const Control* b) {
 } // namespace
 
 Window::Window(const WindowSpec& window, std::span<const ControlSpec> controls)
-    : name_(window.name), caption_(window.caption), native_(createNativeWindow(window, *this)) {
+    : name_(window.name), caption_(window.caption), clientWidth_(window.clientWidth),
+      clientHeight_(window.clientHeight), native_(createNativeWindow(window, *this)) {
     build(controls);
     native_->setTabOrder(tabOrder_);
+    describeForScreenReaders();
     windows().push_back(this);
 }
 
@@ -134,6 +136,31 @@ void Window::create(const ControlSpec& row, int index) {
             std::upper_bound(tabOrder_.begin(), tabOrder_.end(), control.get(), beforeInTabOrder),
             control.get());
     controls_.push_back(std::move(control));
+}
+
+// Screen readers hear each control's name. A text box has its label's words in its name, as
+// one label may stand before several fields; a label named by another (a clock by its
+// heading) is linked to it. They pass over what is drawn only for its look and what lies
+// outside its container, where nobody sees it.
+void Window::describeForScreenReaders() {
+    for (const auto& control : controls_) {
+        const ControlSpec& row = control->row();
+        NativeControl& native = control->native();
+        native.setAccessibleName(control->accessibleName());
+        if (row.kind == Kind::Label && !row.label.empty())
+            native_->setLabel(*control, label(row.label));
+        if (row.decorative || liesOutsideItsContainer(*control)) native.hideFromScreenReaders();
+    }
+}
+
+bool Window::liesOutsideItsContainer(const Control& control) const {
+    const ControlSpec& row = control.row();
+    if (row.kind == Kind::Line) return false; // its row holds end points
+    const Control* holder = lookUp(controls_, Kind::PictureBox, row.container, -1);
+    const int width = holder != nullptr ? holder->row().width : clientWidth_;
+    const int height = holder != nullptr ? holder->row().height : clientHeight_;
+    return row.left >= width || row.top >= height || row.left + row.width <= 0 ||
+           row.top + row.height <= 0;
 }
 
 void Window::show() {

@@ -66,6 +66,8 @@ private:
     friend void msgBox(std::string_view, std::string_view, MsgIcon);
 
     void build(std::span<const ControlSpec> rows);
+    void describeForScreenReaders();
+    bool liesOutsideItsContainer(const Control& control) const;
     void create(const ControlSpec& row, int index);
     Control& control(Kind kind, std::string_view name, int index) const;
     // Moves the focus to the first control after place `from` of the tab order (before it,
@@ -78,6 +80,8 @@ private:
 
     std::string name_;
     std::string caption_;
+    int clientWidth_;
+    int clientHeight_;
     std::unique_ptr<NativeWindow> native_;
     // Declared after the native window, so that they let go of it before it goes.
     std::vector<std::unique_ptr<Control>> controls_;

@@ -4,6 +4,7 @@
 #include "forms/frmAbout/frmAbout.h"
 #include "platform/RecordingPlatform.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -210,6 +211,24 @@ TEST_F(AboutWindow, TheKeyboardWorksItAsASystemDialog) {
     EXPECT_EQ(topLevel("frmAbout"), nullptr);
     EXPECT_EQ(focused(), "Command3");
     EXPECT_TRUE(topLevel("Form1")->testAttribute(Qt::WA_KeyboardFocusChange));
+}
+
+// A dialog to screen readers, its title heard once: the white copy behind the black title
+// is passed over.
+TEST_F(AboutWindow, ScreenReadersHearADialog) {
+    frmAbout about(system);
+    about.window().show();
+    const auto of = [](const char* name) {
+        return QAccessible::queryAccessibleInterface(widget("frmAbout", name));
+    };
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(topLevel("frmAbout"))->role(),
+              QAccessible::Dialog);
+    EXPECT_TRUE(of("lblTitle")->state().invisible);
+    EXPECT_FALSE(of("lblTitle2")->state().invisible);
+    EXPECT_EQ(of("lblTitle2")->text(QAccessible::Name), "Nodrell");
+    EXPECT_EQ(of("cmdSysInfo")->text(QAccessible::Name), "System Info...");
+    EXPECT_EQ(of("Image1")->text(QAccessible::Name), "Moon and stars");
+    EXPECT_EQ(of("Image2")->text(QAccessible::Name), "Power symbol");
 }
 
 TEST_F(AboutWindow, SystemInfoStartsTheRegisteredToolWithoutAMessage) {

@@ -4,6 +4,7 @@
 #include "platform/DetectWinVersion.h"
 #include "platform/RecordingPlatform.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QTest>
@@ -147,6 +148,41 @@ TEST_F(Form1Load, AKeyboardMoveOfTheFocusIsShown) {
     QTest::keyClick(widget("Form1", "txtTime(0)"), Qt::Key_Return);
     EXPECT_TRUE(form->txtTime(1).hasFocus());
     EXPECT_EQ(arrivals.reasons["txtTime(1)"], Qt::TabFocusReason);
+}
+
+// What a screen reader hears of the window (Qt's accessibility interface, which AT-SPI
+// reads): a frame; every field by its caption and tooltip, buttons and labels by their
+// captions without runs of blanks or line breaks, the clocks with their headings, the
+// pictures by short names; the version line below the window is not shown to it.
+TEST_F(Form1Load, ScreenReadersHearEveryFieldButtonClockAndPicture) {
+    auto form = load({8, 0, 0});
+    form->Show();
+    const auto of = [](const char* name) {
+        return QAccessible::queryAccessibleInterface(widget("Form1", name));
+    };
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(topLevel("Form1"))->role(),
+              QAccessible::Window);
+    const std::pair<const char*, const char*> names[] = {{"txtTime(0)", "Shutdown time: hours"},
+                                                         {"txtTime(1)", "Shutdown time: minutes"},
+                                                         {"txtTime(2)", "Shutdown time: seconds"},
+                                                         {"Command1(0)", "Start Countdown"},
+                                                         {"Command1(1)", "Stop Countdown"},
+                                                         {"Command2", "Close"},
+                                                         {"Command3", "About"},
+                                                         {"Label2", "System Time:"},
+                                                         {"Label3", "Time left:"},
+                                                         {"Image1", "Moon and stars"},
+                                                         {"Image2", "Power symbol"}};
+    for (const auto& [name, heard] : names)
+        EXPECT_EQ(of(name)->text(QAccessible::Name), heard) << name;
+    for (const auto& [shown, heading] :
+         {std::pair{"lblKlok", "Label2"}, std::pair{"lblCountDown", "Label3"}}) {
+        const auto labels = of(shown)->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1) << shown;
+        EXPECT_EQ(labels[0].first, of(heading)) << shown;
+        EXPECT_FALSE(of(shown)->state().invisible) << shown;
+    }
+    EXPECT_TRUE(of("Frame1")->state().invisible);
 }
 
 } // namespace

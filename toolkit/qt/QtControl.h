@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Keyboard.h"
+#include "QtAccessible.h"
+#include "QtConvert.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -47,6 +49,12 @@ public:
     bool hasFocus() const override {
         const QWidget* w = widget();
         return w != nullptr && w->hasFocus();
+    }
+    void setAccessibleName(std::string_view name) override {
+        if (Widget* w = typed()) w->setAccessibleName(toQString(name));
+    }
+    void hideFromScreenReaders() override {
+        if (Widget* w = typed()) passOverForScreenReaders(*w);
     }
 
 protected:

@@ -1,6 +1,7 @@
 #include "toolkit/Program.h"
 
 #include "Keyboard.h"
+#include "QtAccessible.h"
 #include "QtConvert.h"
 #include "QtWindow.h"
 
@@ -24,6 +25,7 @@ Application::Application(int& argc, char** argv) {
     application = new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(true);
     qt::watchKeyboard();
+    qt::describeWindowsToScreenReaders();
 }
 
 Application::~Application() {

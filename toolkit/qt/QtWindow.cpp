@@ -166,6 +166,13 @@ void QtWindow::setTabOrder(std::span<Control* const> order) {
     }
 }
 
+// Qt links a label to the widget it names through its buddy.
+void QtWindow::setLabel(const Control& control, const Label& label) {
+    auto* heading = qobject_cast<QLabel*>(dynamic_cast<const QtWidget&>(label.native()).widget());
+    QWidget* named = dynamic_cast<const QtWidget&>(control.native()).widget();
+    if (heading != nullptr && named != nullptr) heading->setBuddy(named);
+}
+
 void QtWindow::setCaption(std::string_view caption) {
     form_->setWindowTitle(literalTitle(caption));
 }

@@ -61,6 +61,14 @@ void Child::takeFocus(FocusMove how) {
     if (hwnd_) form_.focus(hwnd_, how);
 }
 
+void Child::hideIfUnseen() {
+    RECT area{};
+    GetClientRect(GetParent(hwnd_), &area);
+    const RECT mine = boundsInParent(hwnd_);
+    RECT seen{};
+    if (!IntersectRect(&seen, &area, &mine)) ShowWindow(hwnd_, SW_HIDE);
+}
+
 RECT pixelBounds(int left, int top, int width, int height) {
     const int x = twipsToPixels(left, screenDpiX());
     const int y = twipsToPixels(top, screenDpiY());
