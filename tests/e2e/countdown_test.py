@@ -25,7 +25,16 @@ CHECK is one of:
                     power-off
   tab-order         Tab walks Close, About, Start and the fields from seconds to hours,
                     round from the last to the first, passing over the disabled Stop and the
-                    labels; a field it comes to has its two digits selected
+                    labels; a field it comes to has its two digits selected; Enter moves on
+                    from a field; the focus is drawn wherever it goes
+  keyboard          Start and Stop pressed with Enter: the focus goes on to Close, which the
+                    key held down does not press
+  screen-reader     what MSAA tells a screen reader: the fields by their caption and
+                    tooltip, the pictures by name; the version line below the window not at
+                    all
+
+The boxes are closed with a real Enter (the release and any auto-repeat go wherever the
+focus is next, as with a keyboard) as well as with a click: the key ends in the box.
 
 Every run traces the program's ExitWindowsEx and message box calls (Wine's relay trace) and
 has the stand-in shutdown.exe log to a file of its own. Nothing here can power off the host:
@@ -64,6 +73,9 @@ AHEAD_S = 3
 LATE_S = 2.5
 DPI = 96
 PICTURE_BORDER = 2  # pixels of the sunken edge around a picture box's inside
+STATE_SYSTEM_INVISIBLE = 0x8000
+# Enter pressed, held down (an auto-repeat) and let go.
+HELD_ENTER = ["input", "enter:down", "enter:down", "enter:up"]
 
 
 def box(name):
@@ -191,9 +203,9 @@ class Test:
         self.check(buttons == ["OK"], f"its buttons: {buttons}")
         asked = [(args[1], args[2], args[3]) for name, args in self.relay
                  if name.startswith("user32.MessageBox") and len(args) >= 4]
-        self.check(len(asked) == 1 and asked[0][:2] == (text, caption)
-                   and asked[0][2] & MB_ICONMASK == MB_ICONWARNING,
-                   f"the program asked for one box with the warning icon "
+        self.check(asked and all(a[:2] == (text, caption) and a[2] & MB_ICONMASK == MB_ICONWARNING
+                                 for a in asked),
+                   f"the program asked for this box with the warning icon, once a try "
                    f"(traced text, title, type: {asked})")
 
     def check_warning(self, box, field):
@@ -410,6 +422,11 @@ def run_no_time(test):
         ["click", CAPTION, START], ["wait-window", caption, "5000"], ["dump", caption],
         ["windows"], ["click", caption, "OK"], ["wait-gone", caption, "3000"],
         ["focus", CAPTION, HOURS, "2000"], ["sleep", "300"], ["dump", CAPTION],
+        # Again from the keyboard: Enter held on Start, then Enter in the box.
+        ["key", CAPTION, "tab"], ["key", CAPTION, "tab"], ["key", CAPTION, "tab"],
+        ["focus", CAPTION, START, "2000"], HELD_ENTER, ["windows"],
+        ["input", "enter"], ["wait-gone", caption, "3000"], ["sleep", "300"],
+        ["focus", CAPTION, HOURS, "500"],
         ["stop", "5000"],
     ]):
         return
@@ -418,6 +435,11 @@ def run_no_time(test):
     check_field_state(test, found, counting=False, caption=ROW["Command1(0)"].caption)
     texts = [found[f"txtTime({i})"]["text"] for i in range(3) if f"txtTime({i})" in found]
     test.check(texts == ["00", "00", "00"], f"the fields still read {texts}")
+    held = [r["caption"] for r in test.listings()[1]]
+    test.check(caption in held, f"Enter held down on Start does not close its box ({held})")
+    focus = test.all("focus")[-1]
+    test.check(focus["on"], f"Enter in the box leaves the focus on the hours (it is on "
+                            f"{focus.get('focusText')!r})")
     test.check_no_power_off()
 
 
@@ -428,7 +450,11 @@ def run_invalid_minutes(test):
         ["windows"], ["click", caption, "OK"], ["wait-gone", caption, "3000"],
         ["focus", CAPTION, MINUTES, "2000"],
         # Long enough for a box that comes back.
-        ["sleep", "500"], ["windows"], ["dump", CAPTION], ["stop", "5000"],
+        ["sleep", "500"], ["windows"], ["dump", CAPTION],
+        # Closed with Enter, whose release must not move on to the seconds.
+        ["type", CAPTION, MINUTES, "76"], ["wait-window", caption, "5000"], ["input", "enter"],
+        ["wait-gone", caption, "3000"], ["sleep", "300"], ["focus", CAPTION, MINUTES, "500"],
+        ["dump", CAPTION], ["stop", "5000"],
     ]):
         return
     test.check_warning(INVALID, "minutes")
@@ -437,6 +463,12 @@ def run_invalid_minutes(test):
     minutes = test.controls(test.dumps()[1]).get("txtTime(1)")
     if minutes:
         test.check(minutes["text"] == "75", f"the minutes keep {minutes['text']!r}")
+    focus = test.all("focus")[-1]
+    test.check(focus["on"], f"after Enter in the box the minutes keep the focus (it is on "
+                            f"{focus.get('focusText')!r})")
+    minutes = test.controls(test.dumps()[2]).get("txtTime(1)")
+    if minutes:
+        test.check(minutes.get("sel") == [0, 2], f"with 76 selected: {minutes.get('sel')}")
     test.check_no_power_off()
 
 
@@ -487,19 +519,70 @@ def run_tab_order(test):
     steps = [step for control in order for step in
              (["key", CAPTION, "tab"], ["focus", CAPTION, control, "2000"])]
     if not test.drive([["focus", CAPTION, HOURS, "3000"], *steps[:8], ["dump", CAPTION],
-                       *steps[8:], ["stop", "5000"]], relay=False):
+                       *steps[8:], ["click", CAPTION, HOURS], ["input", "enter"],
+                       ["focus", CAPTION, MINUTES, "2000"], ["stop", "5000"]], relay=False):
         return
     reached = [(f["controlText"], f["on"]) for f in test.all("focus")]
-    test.check(len(reached) == len(order) + 1 and all(on for _, on in reached),
-               f"Tab took the focus from the hours round the tab order: {reached}")
+    test.check(len(reached) == len(order) + 2 and all(on for _, on in reached),
+               f"Tab took the focus from the hours round the tab order, Enter on to the "
+               f"minutes: {reached}")
+    hidden = [f["controlText"] for f in test.all("focus") if f["hidesFocus"]]
+    test.check(not hidden, f"the focus is drawn wherever it went (hidden on {hidden})")
     seconds = test.controls(test.dumps()[0]).get("txtTime(2)")
     if seconds:
         test.check(seconds.get("sel") == [0, 2],
                    f"the seconds have their digits selected: {seconds.get('sel')}")
 
 
+def run_keyboard(test):
+    # An hour ahead: the countdown runs, and no power-off comes near. Five Tabs lead from
+    # the seconds, typed last, round to Start.
+    tabs = [["key", CAPTION, "tab"]] * 5
+    if not test.drive([
+        ["type-time", CAPTION, HOURS, MINUTES, SECONDS, "3600"], *tabs,
+        ["focus", CAPTION, START, "2000"], HELD_ENTER, ["focus", CAPTION, CLOSE, "2000"],
+        ["dump", CAPTION],
+        ["key", CAPTION, "tab"], ["key", CAPTION, "tab"], ["focus", CAPTION, STOP, "2000"],
+        HELD_ENTER, ["focus", CAPTION, CLOSE, "2000"], ["dump", CAPTION], ["windows"],
+        ["stop", "5000"],
+    ], relay=False):
+        return
+    start, after_start, stop, after_stop = test.all("focus")
+    test.check(start["on"] and stop["on"], "Tab reached Start, and then Stop")
+    for name, focus in (("Start", after_start), ("Stop", after_stop)):
+        test.check(focus["on"] and not focus["hidesFocus"],
+                   f"after {name} the focus is shown on Close (it is on "
+                   f"{focus.get('focusText')!r})")
+    counting, stopped = (test.controls(d) for d in test.dumps()[:2])
+    check_field_state(test, counting, counting=True)
+    check_field_state(test, stopped, counting=False, caption="Start Countdown")
+    tops = [r["caption"] for r in test.listings()[0]]
+    test.check(any(c.startswith(CAPTION) for c in tops),
+               "Enter held down did not press Close: the program still runs")
+
+
+def run_screen_reader(test):
+    # The pictures' middles, clear of each other (Image1 at 3240, 240 twips, Image2 at 3600,
+    # 660, both 720 across).
+    moon, power = (f"@{pixels(x + 360, DPI)},{pixels(y + 200, DPI)}"
+                   for x, y in ((3240, 240), (3600, 660)))
+    spoken = {HOURS: "Shutdown time: hours", MINUTES: "Shutdown time: minutes",
+              SECONDS: "Shutdown time: seconds", moon: "Moon and stars", power: "Power symbol"}
+    frame = form1_test.VERSION_LINES[test.prefix]
+    if not test.drive([*(["accessible", CAPTION, place] for place in spoken),
+                       ["accessible", CAPTION, frame], ["stop", "5000"]], relay=False):
+        return
+    *heard, version = test.all("accessible")
+    test.check([h["name"] for h in heard] == list(spoken.values()),
+               f"the fields and pictures are named: {[h['name'] for h in heard]}")
+    test.check(version["state"] & STATE_SYSTEM_INVISIBLE,
+               f"the version line below the window is invisible (state {version['state']:#x})")
+
+
 CHECKS = {
     "tab-order": run_tab_order,
+    "keyboard": run_keyboard,
+    "screen-reader": run_screen_reader,
     "exitwindows": run_exitwindows,
     "exitwindows-fallback": run_exitwindows_fallback,
     "shutdown-command": run_shutdown_command,

@@ -44,7 +44,8 @@
 //                                   type the local time <s> seconds from now (two digits
 //                                   each) into the three controls; prints the time typed
 //   focus <caption> <control> <ms>  wait up to <ms> for the focus to be on the control;
-//                                   prints where it is (not an error when elsewhere)
+//                                   prints where it is (not an error when elsewhere) and
+//                                   whether it is drawn there
 //   wait-gone <caption> <ms>        wait until no visible window of the program has a
 //                                   caption starting with <caption>
 //   windows                         the program's visible top-level windows
@@ -57,6 +58,14 @@
 //                                   or a virtual-key code) to the focus of the window's
 //                                   program: these go through its message loop, as real keys
 //                                   do, so that its dialog keys see them
+//   input <key>[:down|:up]...       keys through the system's input queue (SendInput), as a
+//                                   keyboard gives them: a key alone is pressed and let go,
+//                                   ":down" presses it (again while held: an auto-repeat),
+//                                   ":up" lets go. Each reaches whatever has the focus when
+//                                   the program takes it
+//   accessible <caption> <control>  what a screen reader is told of the control through
+//                                   MSAA (the system's proxy for a standard control): role,
+//                                   name and state
 //   cycle <caption> <control> <window caption> <key> <count> <ms>
 //                                   <count> times: press the control, wait for the window
 //                                   and its focus, close it with the key and wait for it to
@@ -70,6 +79,8 @@
 #include "JsonText.h"
 
 #include <windows.h>
+
+#include <oleacc.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -830,7 +841,15 @@ bool cmdFocus(const std::vector<std::wstring>& args) {
     describe(line, "control", control);
     describe(line, "focus", gui.hwndFocus);
     describe(line, "active", gui.hwndActive);
-    line.number("waitedMs", static_cast<long long>(GetTickCount64() - begin)).print();
+    // Whether the control with the focus draws it (its dotted rectangle), as the keyboard
+    // cues of its window stand.
+    DWORD_PTR cues = 0;
+    if (gui.hwndFocus)
+        SendMessageTimeoutW(gui.hwndFocus, WM_QUERYUISTATE, 0, 0, SMTO_ABORTIFHUNG,
+                            MessageTimeoutMs, &cues);
+    line.flag("hidesFocus", (cues & UISF_HIDEFOCUS) != 0)
+        .number("waitedMs", static_cast<long long>(GetTickCount64() - begin))
+        .print();
     return true;
 }
 
@@ -910,15 +929,32 @@ UINT keyCode(const std::wstring& name) {
     return !name.empty() && *end == L'\0' && code > 0 && code < 256 ? static_cast<UINT>(code) : 0;
 }
 
+// How long a posted key press may take to move the focus (or close its window) before its
+// release follows anyway, and how often that is looked at.
+constexpr DWORD KeyTakenMs = 500;
+constexpr DWORD KeyPollMs = 5;
+
 // A key press and release posted to the window's focus: they pass through the program's
 // message loop as real keys do, so that the window's keyboard interface (Escape, Enter, Tab)
-// sees them. Keys sent straight to the control, as `type` does, would bypass it.
+// sees them. Keys sent straight to the control, as `type` does, would bypass it. As from a
+// keyboard, the release goes where the focus is once the press has moved it: to the window
+// beneath when the press closed its window.
 HWND postKey(HWND top, UINT vk) {
-    HWND target = focusOf(top);
+    const DWORD thread = GetWindowThreadProcessId(top, nullptr);
+    const auto focus = [thread] {
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        GetGUIThreadInfo(thread, &gui);
+        return gui.hwndFocus;
+    };
+    HWND target = focus();
     if (!target) target = top;
     const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
     PostMessageW(target, WM_KEYDOWN, vk, static_cast<LPARAM>(1u | (scan << 16)));
-    PostMessageW(target, WM_KEYUP, vk, static_cast<LPARAM>(1u | (scan << 16) | 0xC0000000u));
+    waitFor(KeyTakenMs, KeyPollMs,
+            [&] { return !IsWindow(target) || (focus() && focus() != target); });
+    HWND released = focus() ? focus() : target;
+    PostMessageW(released, WM_KEYUP, vk, static_cast<LPARAM>(1u | (scan << 16) | 0xC0000000u));
     return target;
 }
 
@@ -938,6 +974,86 @@ bool cmdKey(const std::vector<std::wstring>& args) {
     line.text("type", L"key").number("vk", vk);
     describe(line, "target", postKey(top, vk));
     line.print();
+    return true;
+}
+
+// Keys through the system's input queue, as a keyboard gives them: they reach whatever has
+// the focus when the program takes them from its queue, and a key pressed again while held
+// is an auto-repeat. The program takes each before the next goes.
+constexpr DWORD InputSettleMs = 150;
+
+bool sendKey(UINT vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(vk);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    const bool sent = SendInput(1, &input, sizeof input) == 1;
+    Sleep(InputSettleMs);
+    return sent;
+}
+
+bool cmdInput(const std::vector<std::wstring>& args) {
+    if (args.empty()) {
+        fail(L"usage: input <key>[:down|:up]...");
+        return false;
+    }
+    for (const std::wstring& step : args) {
+        const size_t colon = step.find(L':');
+        const std::wstring name = step.substr(0, colon);
+        const std::wstring action = colon == std::wstring::npos ? L"" : step.substr(colon + 1);
+        const UINT vk = keyCode(name);
+        if (!vk || (!action.empty() && action != L"down" && action != L"up")) {
+            fail(L"not a key step: " + step);
+            return false;
+        }
+        const bool sent =
+            (action == L"up" || sendKey(vk, false)) && (action == L"down" || sendKey(vk, true));
+        if (!sent) {
+            fail(L"SendInput refused " + step + L": error " + std::to_wstring(GetLastError()));
+            return false;
+        }
+    }
+    Json().text("type", L"input").number("steps", static_cast<long long>(args.size())).print();
+    return true;
+}
+
+bool cmdAccessible(const std::vector<std::wstring>& args) {
+    if (args.size() != 2) {
+        fail(L"usage: accessible <caption> <control>");
+        return false;
+    }
+    HWND top = requireWindow(args[0]);
+    HWND control = top ? requireControl(top, args[1]) : nullptr;
+    if (!control) return false;
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IAccessible* accessible = nullptr;
+    if (FAILED(com) || FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                                         IID_IAccessible,
+                                                         reinterpret_cast<void**>(&accessible)))) {
+        fail(L"no MSAA object for " + args[1]);
+        return false;
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    VARIANT role{};
+    VARIANT state{};
+    accessible->get_accName(self, &name);
+    accessible->get_accRole(self, &role);
+    accessible->get_accState(self, &state);
+    Json line;
+    line.text("type", L"accessible");
+    describe(line, "control", control);
+    line.text("name", name ? std::wstring_view(name, SysStringLen(name)) : std::wstring_view())
+        .number("role", role.vt == VT_I4 ? role.lVal : -1)
+        .number("state", state.vt == VT_I4 ? state.lVal : -1)
+        .print();
+    SysFreeString(name);
+    VariantClear(&role);
+    VariantClear(&state);
+    accessible->Release();
     return true;
 }
 
@@ -1245,6 +1361,7 @@ constexpr Command Commands[] = {
     {L"focus", cmdFocus},         {L"wait-gone", cmdWaitGone},
     {L"windows", cmdWindows},     {L"clock", cmdClock},
     {L"wait-file", cmdWaitFile},  {L"key", cmdKey},
+    {L"input", cmdInput},         {L"accessible", cmdAccessible},
     {L"press", cmdPress},         {L"cycle", cmdCycle},
     {L"resources", cmdResources},
 };
