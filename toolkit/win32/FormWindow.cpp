@@ -318,7 +318,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) activated();
         return 0;
     case WM_ACTIVATEAPP:
-        if (!wParam) forms::forgetSpentKeys();
+        if (!wParam) forms::forgetKeys();
         break;
     case UpdateDefaultLook:
         lookPending_ = false;

@@ -18,45 +18,34 @@ std::vector<Entry>& entries() {
 }
 
 UINT keyBeingPressed = 0; // the key whose press dispatch() hands on, 0 for none
-std::bitset<256> spent;   // virtual-key codes
+// Virtual-key codes: the keys down that can act (not the modifiers), and the keys whose rest
+// reaches nothing.
+std::bitset<256> held;
+std::bitset<256> spent;
 
 bool isKey(const MSG& message, bool down) {
     return message.message == (down ? WM_KEYDOWN : WM_KEYUP) ||
            message.message == (down ? WM_SYSKEYDOWN : WM_SYSKEYUP);
 }
 
+bool isModifier(std::size_t key) {
+    return key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU || key == VK_CAPITAL ||
+           key == VK_LWIN || key == VK_RWIN || (key >= VK_LSHIFT && key <= VK_RMENU);
+}
+
 // Every message a loop of the thread takes passes here, the loops of message boxes too.
-LRESULT CALLBACK dropSpentKeys(int code, WPARAM removed, LPARAM lParam) {
+LRESULT CALLBACK followKeys(int code, WPARAM removed, LPARAM lParam) {
     auto& message = *reinterpret_cast<MSG*>(lParam);
     const bool down = isKey(message, true);
     if (code == HC_ACTION && removed == PM_REMOVE && (down || isKey(message, false))) {
         const std::size_t key = message.wParam & 0xFF;
+        held[key] = down && !isModifier(key);
         if (spent[key]) {
-            if (!down) spent[key] = false;
+            spent[key] = down;
             message.message = WM_NULL;
         }
     }
     return CallNextHookEx(nullptr, code, removed, lParam);
-}
-
-// Keys that never act alone: the mouse buttons and the modifiers.
-bool spendable(int key) {
-    switch (key) {
-    case VK_LBUTTON:
-    case VK_RBUTTON:
-    case VK_MBUTTON:
-    case VK_XBUTTON1:
-    case VK_XBUTTON2:
-    case VK_SHIFT:
-    case VK_CONTROL:
-    case VK_MENU:
-    case VK_CAPITAL:
-    case VK_LWIN:
-    case VK_RWIN:
-        return false;
-    default:
-        return key < VK_LSHIFT || key > VK_RMENU;
-    }
 }
 
 auto find(HWND window) {
@@ -81,7 +70,7 @@ bool takenByKeyboardInterface(MSG& message) {
 
 void add(HWND window) {
     static const HHOOK hook =
-        SetWindowsHookExW(WH_GETMESSAGE, dropSpentKeys, nullptr, GetCurrentThreadId());
+        SetWindowsHookExW(WH_GETMESSAGE, followKeys, nullptr, GetCurrentThreadId());
     (void)hook;
     if (!contains(window)) entries().push_back(Entry{window, false});
 }
@@ -144,15 +133,13 @@ void spendKeyBeingPressed() {
     if (keyBeingPressed != 0) spent[keyBeingPressed & 0xFF] = true;
 }
 
-void forgetSpentKeys() {
+void forgetKeys() {
+    held.reset();
     spent.reset();
 }
 
 void spendHeldKeys() {
-    BYTE state[256];
-    if (!GetKeyboardState(state)) return;
-    for (int key = 0; key < 256; ++key)
-        if ((state[key] & 0x80) != 0 && spendable(key)) spent[key] = true;
+    spent |= held;
 }
 
 } // namespace tk::win32::forms

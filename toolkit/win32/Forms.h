@@ -37,7 +37,7 @@ void dispatch(MSG& message);
 void spendKeyBeingPressed();
 // A box or a modal window has just closed: the keys held down are spent.
 void spendHeldKeys();
-// Another program has the keyboard: the releases of the spent keys go there.
-void forgetSpentKeys();
+// Another program has the keyboard: the keys held down are let go there.
+void forgetKeys();
 
 } // namespace tk::win32::forms
