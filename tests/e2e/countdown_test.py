@@ -17,24 +17,18 @@ CHECK is one of:
   shutdown-command  the same under the winxp version starts the system directory's
                     shutdown.exe (the prefix's logging stand-in) with "-s -f -t 0", minimised
   no-time           Start with 00 00 00 warns "No shutdown time entered.", then the hours
-                    have the focus
+                    have the focus; so too with Enter held down on Start and Enter in the box
   invalid-minutes   minutes 75 warn "Not a valid time.", then the minutes keep "75" and have
-                    the focus
+                    the focus, also when the box is closed with Enter
   stop              Stop after Start gives the fields and "Start Countdown" back
   close             Close ends the program at once while it counts down, asking for no
                     power-off
   tab-order         Tab walks Close, About, Start and the fields from seconds to hours,
                     round from the last to the first, passing over the disabled Stop and the
                     labels; a field it comes to has its two digits selected; Enter moves on
-                    from a field; the focus is drawn wherever it goes
+                    from a field
   keyboard          Start and Stop pressed with Enter: the focus goes on to Close, which the
                     key held down does not press
-  screen-reader     what MSAA tells a screen reader: the fields by their caption and
-                    tooltip, the pictures by name; the version line below the window not at
-                    all
-
-The boxes are closed with a real Enter (the release and any auto-repeat go wherever the
-focus is next, as with a keyboard) as well as with a click: the key ends in the box.
 
 Every run traces the program's ExitWindowsEx and message box calls (Wine's relay trace) and
 has the stand-in shutdown.exe log to a file of its own. Nothing here can power off the host:
@@ -73,9 +67,8 @@ AHEAD_S = 3
 LATE_S = 2.5
 DPI = 96
 PICTURE_BORDER = 2  # pixels of the sunken edge around a picture box's inside
-STATE_SYSTEM_INVISIBLE = 0x8000
 # Enter pressed, held down (an auto-repeat) and let go.
-HELD_ENTER = ["input", "enter:down", "enter:down", "enter:up"]
+HELD_ENTER = ["key", CAPTION, "enter", "1"]
 
 
 def box(name):
@@ -203,10 +196,9 @@ class Test:
         self.check(buttons == ["OK"], f"its buttons: {buttons}")
         asked = [(args[1], args[2], args[3]) for name, args in self.relay
                  if name.startswith("user32.MessageBox") and len(args) >= 4]
-        self.check(asked and all(a[:2] == (text, caption) and a[2] & MB_ICONMASK == MB_ICONWARNING
-                                 for a in asked),
-                   f"the program asked for this box with the warning icon, once a try "
-                   f"(traced text, title, type: {asked})")
+        right = [a[:2] == (text, caption) and a[2] & MB_ICONMASK == MB_ICONWARNING for a in asked]
+        self.check(right and all(right), f"the program asked for this box with the warning icon, "
+                                         f"once a try (traced text, title, type: {asked})")
 
     def check_warning(self, box, field):
         """The warning box (caption, text) of the first dump, the countdown window waiting
@@ -425,7 +417,7 @@ def run_no_time(test):
         # Again from the keyboard: Enter held on Start, then Enter in the box.
         ["key", CAPTION, "tab"], ["key", CAPTION, "tab"], ["key", CAPTION, "tab"],
         ["focus", CAPTION, START, "2000"], HELD_ENTER, ["windows"],
-        ["input", "enter"], ["wait-gone", caption, "3000"], ["sleep", "300"],
+        ["key", caption, "enter", "1"], ["wait-gone", caption, "3000"], ["sleep", "300"],
         ["focus", CAPTION, HOURS, "500"],
         ["stop", "5000"],
     ]):
@@ -452,9 +444,10 @@ def run_invalid_minutes(test):
         # Long enough for a box that comes back.
         ["sleep", "500"], ["windows"], ["dump", CAPTION],
         # Closed with Enter, whose release must not move on to the seconds.
-        ["type", CAPTION, MINUTES, "76"], ["wait-window", caption, "5000"], ["input", "enter"],
+        ["type", CAPTION, MINUTES, "76"], ["wait-window", caption, "5000"],
+        ["key", caption, "enter", "1"],
         ["wait-gone", caption, "3000"], ["sleep", "300"], ["focus", CAPTION, MINUTES, "500"],
-        ["dump", CAPTION], ["stop", "5000"],
+        ["stop", "5000"],
     ]):
         return
     test.check_warning(INVALID, "minutes")
@@ -466,9 +459,6 @@ def run_invalid_minutes(test):
     focus = test.all("focus")[-1]
     test.check(focus["on"], f"after Enter in the box the minutes keep the focus (it is on "
                             f"{focus.get('focusText')!r})")
-    minutes = test.controls(test.dumps()[2]).get("txtTime(1)")
-    if minutes:
-        test.check(minutes.get("sel") == [0, 2], f"with 76 selected: {minutes.get('sel')}")
     test.check_no_power_off()
 
 
@@ -519,15 +509,13 @@ def run_tab_order(test):
     steps = [step for control in order for step in
              (["key", CAPTION, "tab"], ["focus", CAPTION, control, "2000"])]
     if not test.drive([["focus", CAPTION, HOURS, "3000"], *steps[:8], ["dump", CAPTION],
-                       *steps[8:], ["click", CAPTION, HOURS], ["input", "enter"],
+                       *steps[8:], ["click", CAPTION, HOURS], ["key", CAPTION, "enter"],
                        ["focus", CAPTION, MINUTES, "2000"], ["stop", "5000"]], relay=False):
         return
     reached = [(f["controlText"], f["on"]) for f in test.all("focus")]
     test.check(len(reached) == len(order) + 2 and all(on for _, on in reached),
                f"Tab took the focus from the hours round the tab order, Enter on to the "
                f"minutes: {reached}")
-    hidden = [f["controlText"] for f in test.all("focus") if f["hidesFocus"]]
-    test.check(not hidden, f"the focus is drawn wherever it went (hidden on {hidden})")
     seconds = test.controls(test.dumps()[0]).get("txtTime(2)")
     if seconds:
         test.check(seconds.get("sel") == [0, 2],
@@ -535,54 +523,26 @@ def run_tab_order(test):
 
 
 def run_keyboard(test):
-    # An hour ahead: the countdown runs, and no power-off comes near. Five Tabs lead from
-    # the seconds, typed last, round to Start.
-    tabs = [["key", CAPTION, "tab"]] * 5
+    # An hour ahead: the countdown runs, and no power-off comes near. From the seconds, typed
+    # last, five Tabs lead round to Start.
     if not test.drive([
-        ["type-time", CAPTION, HOURS, MINUTES, SECONDS, "3600"], *tabs,
-        ["focus", CAPTION, START, "2000"], HELD_ENTER, ["focus", CAPTION, CLOSE, "2000"],
-        ["dump", CAPTION],
-        ["key", CAPTION, "tab"], ["key", CAPTION, "tab"], ["focus", CAPTION, STOP, "2000"],
-        HELD_ENTER, ["focus", CAPTION, CLOSE, "2000"], ["dump", CAPTION], ["windows"],
-        ["stop", "5000"],
+        ["type-time", CAPTION, HOURS, MINUTES, SECONDS, "3600"], *[["key", CAPTION, "tab"]] * 5,
+        HELD_ENTER, ["focus", CAPTION, CLOSE, "2000"], ["dump", CAPTION],
+        ["key", CAPTION, "tab"], ["key", CAPTION, "tab"],
+        HELD_ENTER, ["focus", CAPTION, CLOSE, "2000"], ["dump", CAPTION], ["stop", "5000"],
     ], relay=False):
         return
-    start, after_start, stop, after_stop = test.all("focus")
-    test.check(start["on"] and stop["on"], "Tab reached Start, and then Stop")
-    for name, focus in (("Start", after_start), ("Stop", after_stop)):
-        test.check(focus["on"] and not focus["hidesFocus"],
-                   f"after {name} the focus is shown on Close (it is on "
-                   f"{focus.get('focusText')!r})")
+    focus = [f["on"] for f in test.all("focus")]
+    test.check(focus == [True, True], f"after Start and after Stop the focus is on Close, "
+                                      f"which Enter held down did not press ({focus})")
     counting, stopped = (test.controls(d) for d in test.dumps()[:2])
     check_field_state(test, counting, counting=True)
     check_field_state(test, stopped, counting=False, caption="Start Countdown")
-    tops = [r["caption"] for r in test.listings()[0]]
-    test.check(any(c.startswith(CAPTION) for c in tops),
-               "Enter held down did not press Close: the program still runs")
-
-
-def run_screen_reader(test):
-    # The pictures' middles, clear of each other (Image1 at 3240, 240 twips, Image2 at 3600,
-    # 660, both 720 across).
-    moon, power = (f"@{pixels(x + 360, DPI)},{pixels(y + 200, DPI)}"
-                   for x, y in ((3240, 240), (3600, 660)))
-    spoken = {HOURS: "Shutdown time: hours", MINUTES: "Shutdown time: minutes",
-              SECONDS: "Shutdown time: seconds", moon: "Moon and stars", power: "Power symbol"}
-    frame = form1_test.VERSION_LINES[test.prefix]
-    if not test.drive([*(["accessible", CAPTION, place] for place in spoken),
-                       ["accessible", CAPTION, frame], ["stop", "5000"]], relay=False):
-        return
-    *heard, version = test.all("accessible")
-    test.check([h["name"] for h in heard] == list(spoken.values()),
-               f"the fields and pictures are named: {[h['name'] for h in heard]}")
-    test.check(version["state"] & STATE_SYSTEM_INVISIBLE,
-               f"the version line below the window is invisible (state {version['state']:#x})")
 
 
 CHECKS = {
     "tab-order": run_tab_order,
     "keyboard": run_keyboard,
-    "screen-reader": run_screen_reader,
     "exitwindows": run_exitwindows,
     "exitwindows-fallback": run_exitwindows_fallback,
     "shutdown-command": run_shutdown_command,

@@ -44,8 +44,7 @@
 //                                   type the local time <s> seconds from now (two digits
 //                                   each) into the three controls; prints the time typed
 //   focus <caption> <control> <ms>  wait up to <ms> for the focus to be on the control;
-//                                   prints where it is (not an error when elsewhere) and
-//                                   whether it is drawn there
+//                                   prints where it is (not an error when elsewhere)
 //   wait-gone <caption> <ms>        wait until no visible window of the program has a
 //                                   caption starting with <caption>
 //   windows                         the program's visible top-level windows
@@ -54,18 +53,12 @@
 //   press <caption> <control>       a click whose release is not waited for: for a control
 //                                   whose click opens a modal window (its handling stays
 //                                   inside that window's loop until it closes)
-//   key <caption> <key>             post a key press and release (escape, enter, tab, space
-//                                   or a virtual-key code) to the focus of the window's
-//                                   program: these go through its message loop, as real keys
-//                                   do, so that its dialog keys see them
-//   input <key>[:down|:up]...       keys through the system's input queue (SendInput), as a
-//                                   keyboard gives them: a key alone is pressed and let go,
-//                                   ":down" presses it (again while held: an auto-repeat),
-//                                   ":up" lets go. Each reaches whatever has the focus when
-//                                   the program takes it
-//   accessible <caption> <control>  what a screen reader is told of the control through
-//                                   MSAA (the system's proxy for a standard control): role,
-//                                   name and state
+//   key <caption> <key> [repeats]   post a key press, its auto-repeats (none by default) and
+//                                   its release (escape, enter, tab, space or a virtual-key
+//                                   code) to the focus of the window's program: these go
+//                                   through its message loop, as real keys do, so that its
+//                                   dialog keys see them; each to the focus as the key before
+//                                   left it
 //   cycle <caption> <control> <window caption> <key> <count> <ms>
 //                                   <count> times: press the control, wait for the window
 //                                   and its focus, close it with the key and wait for it to
@@ -79,8 +72,6 @@
 #include "JsonText.h"
 
 #include <windows.h>
-
-#include <oleacc.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -841,15 +832,7 @@ bool cmdFocus(const std::vector<std::wstring>& args) {
     describe(line, "control", control);
     describe(line, "focus", gui.hwndFocus);
     describe(line, "active", gui.hwndActive);
-    // Whether the control with the focus draws it (its dotted rectangle), as the keyboard
-    // cues of its window stand.
-    DWORD_PTR cues = 0;
-    if (gui.hwndFocus)
-        SendMessageTimeoutW(gui.hwndFocus, WM_QUERYUISTATE, 0, 0, SMTO_ABORTIFHUNG,
-                            MessageTimeoutMs, &cues);
-    line.flag("hidesFocus", (cues & UISF_HIDEFOCUS) != 0)
-        .number("waitedMs", static_cast<long long>(GetTickCount64() - begin))
-        .print();
+    line.number("waitedMs", static_cast<long long>(GetTickCount64() - begin)).print();
     return true;
 }
 
@@ -929,17 +912,17 @@ UINT keyCode(const std::wstring& name) {
     return !name.empty() && *end == L'\0' && code > 0 && code < 256 ? static_cast<UINT>(code) : 0;
 }
 
-// How long a posted key press may take to move the focus (or close its window) before its
-// release follows anyway, and how often that is looked at.
+// How long a posted key press may take to move the focus (or close its window) before the
+// rest of the keystroke follows anyway, and how often that is looked at.
 constexpr DWORD KeyTakenMs = 500;
 constexpr DWORD KeyPollMs = 5;
 
-// A key press and release posted to the window's focus: they pass through the program's
-// message loop as real keys do, so that the window's keyboard interface (Escape, Enter, Tab)
-// sees them. Keys sent straight to the control, as `type` does, would bypass it. As from a
-// keyboard, the release goes where the focus is once the press has moved it: to the window
-// beneath when the press closed its window.
-HWND postKey(HWND top, UINT vk) {
+// A key press, its auto-repeats and its release posted to the focus of the window's program:
+// they pass through its message loop as real keys do, so that the window's keyboard
+// interface (Escape, Enter, Tab) sees them. Keys sent straight to the control, as `type`
+// does, would bypass it. As from a keyboard, each goes where the focus is once the one
+// before has moved it: to the window beneath when the press closed its window.
+HWND postKey(HWND top, UINT vk, int repeats) {
     const DWORD thread = GetWindowThreadProcessId(top, nullptr);
     const auto focus = [thread] {
         GUITHREADINFO gui{};
@@ -947,22 +930,25 @@ HWND postKey(HWND top, UINT vk) {
         GetGUIThreadInfo(thread, &gui);
         return gui.hwndFocus;
     };
-    HWND target = focus();
-    if (!target) target = top;
-    const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
-    PostMessageW(target, WM_KEYDOWN, vk, static_cast<LPARAM>(1u | (scan << 16)));
-    waitFor(KeyTakenMs, KeyPollMs,
-            [&] { return !IsWindow(target) || (focus() && focus() != target); });
-    HWND released = focus() ? focus() : target;
-    PostMessageW(released, WM_KEYUP, vk, static_cast<LPARAM>(1u | (scan << 16) | 0xC0000000u));
+    const auto press = static_cast<LPARAM>(1u | (MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16));
+    HWND target = focus() ? focus() : top;
+    HWND at = target;
+    for (int i = 0; i <= repeats; ++i) {
+        PostMessageW(at, WM_KEYDOWN, vk, i == 0 ? press : press | 0x40000000); // was down
+        waitFor(KeyTakenMs, KeyPollMs, [&] { return !IsWindow(at) || (focus() && focus() != at); });
+        if (focus()) at = focus();
+    }
+    PostMessageW(at, WM_KEYUP, vk, press | static_cast<LPARAM>(0xC0000000u));
     return target;
 }
 
 bool cmdKey(const std::vector<std::wstring>& args) {
-    if (args.size() != 2) {
-        fail(L"usage: key <caption> escape|enter|tab|space|<virtual-key code>");
+    DWORD repeats = 0;
+    if (args.size() < 2 || args.size() > 3) {
+        fail(L"usage: key <caption> escape|enter|tab|space|<virtual-key code> [repeats]");
         return false;
     }
+    if (args.size() == 3 && !parseMs(args[2], repeats)) return false;
     const UINT vk = keyCode(args[1]);
     if (!vk) {
         fail(L"not a key: " + args[1]);
@@ -972,88 +958,8 @@ bool cmdKey(const std::vector<std::wstring>& args) {
     if (!top) return false;
     Json line;
     line.text("type", L"key").number("vk", vk);
-    describe(line, "target", postKey(top, vk));
+    describe(line, "target", postKey(top, vk, static_cast<int>(repeats)));
     line.print();
-    return true;
-}
-
-// Keys through the system's input queue, as a keyboard gives them: they reach whatever has
-// the focus when the program takes them from its queue, and a key pressed again while held
-// is an auto-repeat. The program takes each before the next goes.
-constexpr DWORD InputSettleMs = 150;
-
-bool sendKey(UINT vk, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = static_cast<WORD>(vk);
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    const bool sent = SendInput(1, &input, sizeof input) == 1;
-    Sleep(InputSettleMs);
-    return sent;
-}
-
-bool cmdInput(const std::vector<std::wstring>& args) {
-    if (args.empty()) {
-        fail(L"usage: input <key>[:down|:up]...");
-        return false;
-    }
-    for (const std::wstring& step : args) {
-        const size_t colon = step.find(L':');
-        const std::wstring name = step.substr(0, colon);
-        const std::wstring action = colon == std::wstring::npos ? L"" : step.substr(colon + 1);
-        const UINT vk = keyCode(name);
-        if (!vk || (!action.empty() && action != L"down" && action != L"up")) {
-            fail(L"not a key step: " + step);
-            return false;
-        }
-        const bool sent =
-            (action == L"up" || sendKey(vk, false)) && (action == L"down" || sendKey(vk, true));
-        if (!sent) {
-            fail(L"SendInput refused " + step + L": error " + std::to_wstring(GetLastError()));
-            return false;
-        }
-    }
-    Json().text("type", L"input").number("steps", static_cast<long long>(args.size())).print();
-    return true;
-}
-
-bool cmdAccessible(const std::vector<std::wstring>& args) {
-    if (args.size() != 2) {
-        fail(L"usage: accessible <caption> <control>");
-        return false;
-    }
-    HWND top = requireWindow(args[0]);
-    HWND control = top ? requireControl(top, args[1]) : nullptr;
-    if (!control) return false;
-    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IAccessible* accessible = nullptr;
-    if (FAILED(com) || FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
-                                                         IID_IAccessible,
-                                                         reinterpret_cast<void**>(&accessible)))) {
-        fail(L"no MSAA object for " + args[1]);
-        return false;
-    }
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    VARIANT role{};
-    VARIANT state{};
-    accessible->get_accName(self, &name);
-    accessible->get_accRole(self, &role);
-    accessible->get_accState(self, &state);
-    Json line;
-    line.text("type", L"accessible");
-    describe(line, "control", control);
-    line.text("name", name ? std::wstring_view(name, SysStringLen(name)) : std::wstring_view())
-        .number("role", role.vt == VT_I4 ? role.lVal : -1)
-        .number("state", state.vt == VT_I4 ? state.lVal : -1)
-        .print();
-    SysFreeString(name);
-    VariantClear(&role);
-    VariantClear(&state);
-    accessible->Release();
     return true;
 }
 
@@ -1131,7 +1037,7 @@ bool cmdCycle(const std::vector<std::wstring>& args) {
         }
         const ULONGLONG focused = GetTickCount64();
         focusing += focused - shown;
-        postKey(opened, vk);
+        postKey(opened, vk, 0);
         if (!waitFor(timeout, CyclePollMs, [&] { return !IsWindow(opened); })) {
             fail(which + L"\"" + args[2] + L"\" did not close");
             return false;
@@ -1361,7 +1267,6 @@ constexpr Command Commands[] = {
     {L"focus", cmdFocus},         {L"wait-gone", cmdWaitGone},
     {L"windows", cmdWindows},     {L"clock", cmdClock},
     {L"wait-file", cmdWaitFile},  {L"key", cmdKey},
-    {L"input", cmdInput},         {L"accessible", cmdAccessible},
     {L"press", cmdPress},         {L"cycle", cmdCycle},
     {L"resources", cmdResources},
 };

@@ -55,13 +55,3 @@ void finishKeystroke(Qt::Key key) {
     if (QWidget* widget = target()) QApplication::sendEvent(widget, &repeat);
     if (QWidget* widget = target()) QTest::keyRelease(widget, key);
 }
-
-FocusArrivals::FocusArrivals() {
-    qApp->installEventFilter(this);
-}
-
-bool FocusArrivals::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn)
-        reasons[watched->objectName()] = static_cast<QFocusEvent*>(event)->reason();
-    return false;
-}

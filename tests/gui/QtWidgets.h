@@ -2,7 +2,6 @@
 
 #include <QWidget>
 
-#include <map>
 #include <string_view>
 
 // The Qt widgets behind a toolkit window, found by the names of the layout tables.
@@ -25,14 +24,3 @@ void closeNextBox(BoxSeen& seen, int afterMilliseconds, Qt::Key key = Qt::Key_un
 // The rest of a keystroke as the keyboard gives it once its press has acted: an auto-repeat
 // and the release, each to whatever has the focus by then.
 void finishKeystroke(Qt::Key key);
-
-// The reason Qt gave for the last arrival of the focus at each widget, by its name, while it
-// lives: a keyboard move (Tab, Backtab) has its focus drawn.
-class FocusArrivals final : public QObject {
-public:
-    FocusArrivals();
-    std::map<QString, Qt::FocusReason> reasons;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-};

@@ -126,50 +126,32 @@ TEST_F(Countdown, StartPadsTheFieldsAndLocksTheWindowUntilStop) {
     EXPECT_EQ(form->lblCountDown().backColor(), tk::ButtonFace);
 }
 
-// A keystroke that pressed Start or Stop ends there: the focus moves on to the next enabled
-// control (Close), and the key's auto-repeat and release do not press it.
-TEST_F(Countdown, StartAndStopByKeyboardLeaveTheFocusOnAnEnabledControl) {
+// A keystroke ends where it acts. Enter on Start or Stop hands the focus on to Close, the
+// next enabled control; Enter on a box closes it. Neither its repeat nor its release presses
+// Close or moves on from the field the handler chose.
+TEST_F(Countdown, AKeystrokeEndsWhereItActs) {
     bool closed = false;
     form->Command2().onClick = [&] { closed = true; };
     setFields("10", "30", "00");
-    for (const int button : {0, 1}) {
-        form->Command1(button).setFocus();
-        QTest::keyPress(control(button == 0 ? "Command1(0)" : "Command1(1)"), Qt::Key_Return);
+    for (const char* button : {"Command1(0)", "Command1(1)"}) {
+        control(button)->setFocus();
+        QTest::keyPress(control(button), Qt::Key_Return);
         finishKeystroke(Qt::Key_Return);
-        EXPECT_EQ(form->CountingDown, button == 0);
         EXPECT_TRUE(form->Command2().hasFocus()) << button;
-        EXPECT_FALSE(closed) << button;
     }
-}
-
-// Enter closes each box without reaching the window beneath: the focus stays where the
-// handler put it, on a field with its text selected, and Close is not pressed.
-TEST_F(Countdown, EnterOnAMessageBoxEndsThere) {
-    bool closed = false;
-    form->Command2().onClick = [&] { closed = true; };
-    setFields("00", "00", "00");
-    form->Command1(0).setFocus();
-    BoxSeen noTime;
-    closeNextBox(noTime, 100, Qt::Key_Return);
-    QTest::keyPress(control("Command1(0)"), Qt::Key_Return);
-    finishKeystroke(Qt::Key_Return);
-    EXPECT_EQ(noTime.text, "No shutdown time entered.");
-    EXPECT_TRUE(form->txtTime(0).hasFocus());
-    EXPECT_EQ(form->txtTime(0).selLength(), 2);
+    EXPECT_FALSE(form->CountingDown);
 
     BoxSeen invalid;
     closeNextBox(invalid, 100, Qt::Key_Return);
-    QTest::keyClick(control("txtTime(0)"), Qt::Key_3);
-    QTest::keyClick(control("txtTime(0)"), Qt::Key_0);
+    form->txtTime(0).setFocus();
+    QTest::keyClicks(control("txtTime(0)"), "30");
     finishKeystroke(Qt::Key_Return);
     EXPECT_EQ(invalid.text, "Not a valid time.");
     EXPECT_TRUE(form->txtTime(0).hasFocus());
-    EXPECT_EQ(form->txtTime(0).text(), "30");
     EXPECT_EQ(form->txtTime(0).selLength(), 2);
 
-    // The power-off refused while the focus is on Close.
-    system.exitWindowsRefusal = "refused";
-    system.shutdownCommandRefusal = "refused";
+    // Both power-off routes refused, while the focus is on Close.
+    system.exitWindowsRefusal = system.shutdownCommandRefusal = "refused";
     countTo1030(system, {6, 1});
     form->Show();
     ASSERT_TRUE(waitActive("Form1"));
@@ -180,8 +162,7 @@ TEST_F(Countdown, EnterOnAMessageBoxEndsThere) {
     closeNextBox(refused, 100, Qt::Key_Return);
     tick();
     finishKeystroke(Qt::Key_Return);
-    EXPECT_EQ(refused.text.left(39), "The computer could not be switched off.");
-    EXPECT_FALSE(form->CountingDown);
+    EXPECT_TRUE(refused.text.startsWith("The computer could not be switched off."));
     EXPECT_TRUE(form->Command2().hasFocus());
     EXPECT_FALSE(closed);
 }
