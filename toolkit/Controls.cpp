@@ -1,6 +1,7 @@
 #include "Controls.h"
 
 #include "Native.h"
+#include "Spoken.h"
 #include "Window.h"
 
 #include <utility>
@@ -37,7 +38,7 @@ void Control::setVisible(bool visible) {
 }
 
 void Control::setFocus() {
-    if (takesFocus()) native_->setFocus();
+    if (takesFocus()) native_->setFocus(FocusMove::Set);
 }
 
 bool Control::hasFocus() const {
@@ -46,6 +47,10 @@ bool Control::hasFocus() const {
 
 bool Control::takesFocus() const {
     return (row_.kind == Kind::TextBox || row_.kind == Kind::Button) && enabled_ && visible_;
+}
+
+std::string Control::accessibleName() const {
+    return spokenText(row_.caption);
 }
 
 Label::Label(Window& window, const ControlSpec& row)
@@ -60,6 +65,11 @@ void Label::setCaption(std::string_view caption) {
     if (caption == caption_) return;
     caption_ = caption;
     nativeLabel().setCaption(caption_);
+    native().setAccessibleName(accessibleName());
+}
+
+std::string Label::accessibleName() const {
+    return spokenText(caption_);
 }
 
 void Label::setBackColor(Color color) {
@@ -107,6 +117,14 @@ int TextBox::selLength() const {
     return nativeBox().selLength();
 }
 
+std::string TextBox::accessibleName() const {
+    std::string name =
+        row().label.empty() ? std::string() : leadingPhrase(window_.label(row().label).caption());
+    const std::string tip = spokenText(row().toolTip);
+    if (!name.empty() && !tip.empty()) name += ' ';
+    return name + tip;
+}
+
 void TextBox::reportChange() {
     fire(onChange);
 }
@@ -137,6 +155,11 @@ NativeButton& Button::nativeButton() const {
 void Button::setCaption(std::string_view caption) {
     caption_ = caption;
     nativeButton().setCaption(caption_);
+    native().setAccessibleName(accessibleName());
+}
+
+std::string Button::accessibleName() const {
+    return spokenText(caption_);
 }
 
 void Button::reportClick() {

@@ -40,8 +40,8 @@ public:
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
-    // A control that is disabled or hidden keeps no focus: the focus stays with the window
-    // rather than moving on to another control.
+    // A control that is disabled or hidden keeps no focus: it moves on to the next control
+    // in the tab order (Window::focusAwayFrom).
     void setEnabled(bool enabled);
     bool enabled() const { return enabled_; }
     void setVisible(bool visible);
@@ -50,6 +50,9 @@ public:
     const ControlSpec& row() const { return row_; }
     // Whether the focus may come here: a text box or button, enabled and visible.
     bool takesFocus() const;
+    // What a screen reader calls the control: its caption as spoken (spokenText); an image's
+    // caption names its picture.
+    virtual std::string accessibleName() const;
     NativeControl& native() const { return *native_; }
 
 protected:
@@ -78,6 +81,7 @@ public:
     Color backColor() const { return backColor_; }
     void setForeColor(Color color);
     Color foreColor() const { return foreColor_; }
+    std::string accessibleName() const override;
 
     std::function<void()> onClick;
 
@@ -107,6 +111,9 @@ public:
     using Control::setFocus;
     int maxLength() const { return row().maxLength; }
     std::string toolTip() const { return std::string(row().toolTip); }
+    // Its label's words before the room left for the fields, and its tooltip: "Shutdown
+    // time: hours".
+    std::string accessibleName() const override;
 
     std::function<void()> onChange;
     std::function<void()> onGotFocus;
@@ -132,6 +139,7 @@ public:
 
     void setCaption(std::string_view caption);
     std::string caption() const { return caption_; }
+    std::string accessibleName() const override;
     using Control::hasFocus;
     using Control::setFocus;
 

@@ -32,7 +32,8 @@ struct ControlSpec {
     int index = -1;               // member index within a control array, -1 for none
     std::string_view container{}; // name of the holding picture box, anywhere in the table;
                                   // empty for the window
-    std::string_view caption{};   // caption of a label or button, text of a text box
+    std::string_view caption{};   // caption of a label or button, text of a text box; what
+                                  // a screen reader calls an image
     int left = 0, top = 0, width = 0, height = 0; // twips; a line's x1, y1, x2, y2
     std::optional<Font> font{};                   // the window's font when absent
     std::optional<Color> foreColor{};
@@ -52,6 +53,11 @@ struct ControlSpec {
     bool timerEnabled = true;
     std::string_view picture{}; // image: the picture it shows at its own size, top left
     std::string_view cursor{};  // label: the named mouse cursor shown over it; empty: arrow
+    // For screen readers: the label that names the control (a text box's caption, whose
+    // words begin its name; a clock's heading), and a label drawn only for its look (the
+    // shadow of another's text), which they pass over.
+    std::string_view label{};
+    bool decorative = false;
 };
 
 struct Point {

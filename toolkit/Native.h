@@ -26,6 +26,10 @@ class Window;
 // report reaches the control from then on; the native window takes the window-system objects
 // down with it and reports nothing from its destructor on.
 
+// How the focus comes to a control: set by a handler, or moved along the tab order by Tab
+// (Next), Shift+Tab (Previous) or away from a control that was disabled or hidden (Next).
+enum class FocusMove { Set, Next, Previous };
+
 class NativeControl {
 public:
     virtual ~NativeControl() = default;
@@ -33,8 +37,14 @@ public:
     virtual void setVisible(bool visible) = 0;
     // Text boxes and buttons: moving the focus here runs the control's focus handling before
     // it returns; in a window that is not active, the control takes the focus when it is.
-    virtual void setFocus() {}
+    // A move made with the keyboard shows where the focus went.
+    virtual void setFocus(FocusMove /*how*/) {}
     virtual bool hasFocus() const { return false; }
+    // What a screen reader calls the control (Control::accessibleName), where the window
+    // system would not say it so by itself.
+    virtual void setAccessibleName(std::string_view /*name*/) {}
+    // Drawn for its look only: screen readers pass over it.
+    virtual void hideFromScreenReaders() {}
 };
 
 class NativeLabel : public NativeControl {
@@ -60,6 +70,8 @@ public:
     virtual void setCaption(std::string_view caption) = 0;
     // Pressed as by the user: the click is reported.
     virtual void click() = 0;
+    // Drawn as the button that Enter presses, or as the others.
+    virtual void showAsDefault(bool isDefault) = 0;
 };
 
 class NativeTimer {
@@ -93,6 +105,8 @@ public:
     // The order in which the window system hands out the focus by itself: to the first
     // control that can take it when the window is activated and no control has the focus.
     virtual void setTabOrder(std::span<Control* const> order) = 0;
+    // For screen readers: the label names another label, a clock by its heading.
+    virtual void setLabel(const Control& /*control*/, const Label& /*label*/) {}
 
     virtual void setCaption(std::string_view caption) = 0;
     virtual void show() = 0;

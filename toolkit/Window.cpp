@@ -67,9 +67,11 @@ bool beforeInTabOrder(const Control* a, const Control* b) {
 } // namespace
 
 Window::Window(const WindowSpec& window, std::span<const ControlSpec> controls)
-    : name_(window.name), caption_(window.caption), native_(createNativeWindow(window, *this)) {
+    : name_(window.name), caption_(window.caption), clientWidth_(window.clientWidth),
+      clientHeight_(window.clientHeight), native_(createNativeWindow(window, *this)) {
     build(controls);
     native_->setTabOrder(tabOrder_);
+    describeForScreenReaders();
     windows().push_back(this);
 }
 
@@ -134,6 +136,31 @@ void Window::create(const ControlSpec& row, int index) {
             std::upper_bound(tabOrder_.begin(), tabOrder_.end(), control.get(), beforeInTabOrder),
             control.get());
     controls_.push_back(std::move(control));
+}
+
+// Screen readers hear each control's name. A text box has its label's words in its name, as
+// one label may stand before several fields; a label named by another (a clock by its
+// heading) is linked to it. They pass over what is drawn only for its look and what lies
+// outside its container, where nobody sees it.
+void Window::describeForScreenReaders() {
+    for (const auto& control : controls_) {
+        const ControlSpec& row = control->row();
+        NativeControl& native = control->native();
+        native.setAccessibleName(control->accessibleName());
+        if (row.kind == Kind::Label && !row.label.empty())
+            native_->setLabel(*control, label(row.label));
+        if (row.decorative || liesOutsideItsContainer(*control)) native.hideFromScreenReaders();
+    }
+}
+
+bool Window::liesOutsideItsContainer(const Control& control) const {
+    const ControlSpec& row = control.row();
+    if (row.kind == Kind::Line) return false; // its row holds end points
+    const Control* holder = lookUp(controls_, Kind::PictureBox, row.container, -1);
+    const int width = holder != nullptr ? holder->row().width : clientWidth_;
+    const int height = holder != nullptr ? holder->row().height : clientHeight_;
+    return row.left >= width || row.top >= height || row.left + row.width <= 0 ||
+           row.top + row.height <= 0;
 }
 
 void Window::show() {
@@ -206,25 +233,40 @@ void Window::tab(bool forward) {
     int at = forward ? -1 : count;
     for (int i = 0; i < count; ++i)
         if (tabOrder_[i]->native().hasFocus()) at = i;
+    moveFocusOn(at, forward, nullptr);
+}
+
+bool Window::moveFocusOn(int from, bool forward, const Control* passOver) {
+    const int count = static_cast<int>(tabOrder_.size());
     for (int step = 1; step <= count; ++step) {
-        Control& next = *tabOrder_[((forward ? at + step : at - step) % count + count) % count];
-        if (!next.takesFocus()) continue;
+        Control& next = *tabOrder_[((forward ? from + step : from - step) % count + count) % count];
+        if (&next == passOver || !next.takesFocus()) continue;
         if (next.row().kind == Kind::TextBox) {
             auto& box = static_cast<TextBox&>(next);
             box.setSelStart(0);
             box.setSelLength(static_cast<int>(box.text().size()));
         }
-        next.native().setFocus();
-        return;
+        next.native().setFocus(forward ? FocusMove::Next : FocusMove::Previous);
+        return true;
     }
+    return false;
 }
 
 void Window::closed() {
     setOpen(false);
 }
 
+void Window::showDefaultButton() {
+    const Button* pressed = dialogButton(DialogKey::Enter);
+    for (Control* control : tabOrder_)
+        if (control->row().kind == Kind::Button)
+            static_cast<NativeButton&>(control->native()).showAsDefault(control == pressed);
+}
+
 void Window::focusAwayFrom(const Control& control) {
-    if (control.native().hasFocus()) native_->clearFocus();
+    if (!control.native().hasFocus()) return;
+    const auto at = std::find(tabOrder_.begin(), tabOrder_.end(), &control) - tabOrder_.begin();
+    if (!moveFocusOn(static_cast<int>(at), true, &control)) native_->clearFocus();
 }
 
 // A closed window's timers stop; they go on when it is shown again.

@@ -55,16 +55,26 @@ public:
     void tab(bool forward);
     // The window was closed, from code or from its title bar.
     void closed();
+    // The focus moved: the button that Enter presses now is drawn as the default button, as
+    // in the system's dialogs, and the others are not.
+    void showDefaultButton();
 
-    // Takes the focus from the control before it is disabled or hidden.
+    // Before the control with the focus is disabled or hidden: the focus moves on to the next
+    // control in the tab order that can take it, as Tab would; with none, the window keeps
+    // the keyboard.
     void focusAwayFrom(const Control& control);
 
 private:
     friend void msgBox(std::string_view, std::string_view, MsgIcon);
 
     void build(std::span<const ControlSpec> rows);
+    void describeForScreenReaders();
+    bool liesOutsideItsContainer(const Control& control) const;
     void create(const ControlSpec& row, int index);
     Control& control(Kind kind, std::string_view name, int index) const;
+    // Moves the focus to the first control after place `from` of the tab order (before it,
+    // going back) that can take it, other than `passOver`; false when there is none.
+    bool moveFocusOn(int from, bool forward, const Control* passOver);
     void setOpen(bool open);
     // The program's active window, and the way back to it once a modal window or box is gone.
     static Window* active();
@@ -72,6 +82,8 @@ private:
 
     std::string name_;
     std::string caption_;
+    int clientWidth_;
+    int clientHeight_;
     std::unique_ptr<NativeWindow> native_;
     // Declared after the native window, so that they let go of it before it goes.
     std::vector<std::unique_ptr<Control>> controls_;

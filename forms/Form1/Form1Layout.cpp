@@ -1,5 +1,6 @@
 #include "Form1Layout.h"
 
+#include "forms/shared/Logo.h"
 #include "forms/shared/Version.h"
 
 #include <array>
@@ -83,7 +84,8 @@ const std::array Layout{
                 .foreColor = 0x00000000,
                 .border = true,
                 .align = Align::Center,
-                .tabIndex = 6},
+                .tabIndex = 6,
+                .label = "Label3"},
     ControlSpec{.kind = Kind::Label,
                 .name = "lblKlok",
                 .caption = "00:00:00",
@@ -96,7 +98,8 @@ const std::array Layout{
                 .backColor = 0x00C0FFFF,
                 .border = true,
                 .align = Align::Center,
-                .tabIndex = 7},
+                .tabIndex = 7,
+                .label = "Label2"},
     ControlSpec{.kind = Kind::PictureBox,
                 .name = "Picture2",
                 .left = 240,
@@ -136,7 +139,8 @@ const std::array Layout{
                 .align = Align::Center,
                 .toolTip = "seconds",
                 .maxLength = 2,
-                .tabIndex = 9},
+                .tabIndex = 9,
+                .label = "Label1"},
     ControlSpec{.kind = Kind::TextBox,
                 .name = "txtTime",
                 .index = 1,
@@ -150,7 +154,8 @@ const std::array Layout{
                 .align = Align::Center,
                 .toolTip = "minutes",
                 .maxLength = 2,
-                .tabIndex = 10},
+                .tabIndex = 10,
+                .label = "Label1"},
     ControlSpec{.kind = Kind::TextBox,
                 .name = "txtTime",
                 .index = 0,
@@ -164,7 +169,8 @@ const std::array Layout{
                 .align = Align::Center,
                 .toolTip = "hours",
                 .maxLength = 2,
-                .tabIndex = 11},
+                .tabIndex = 11,
+                .label = "Label1"},
     ControlSpec{.kind = Kind::Label,
                 .name = "Label1",
                 .container = "Picture1",
@@ -186,6 +192,7 @@ const std::array Layout{
                 .tabIndex = 15},
     ControlSpec{.kind = Kind::Image,
                 .name = "Image2",
+                .caption = project::PowerPicture,
                 .left = 3600,
                 .top = 660,
                 .width = 720,
@@ -193,6 +200,7 @@ const std::array Layout{
                 .picture = "Logo2"},
     ControlSpec{.kind = Kind::Image,
                 .name = "Image1",
+                .caption = project::MoonPicture,
                 .left = 3240,
                 .top = 240,
                 .width = 720,

@@ -1,5 +1,6 @@
 #include "frmAboutLayout.h"
 
+#include "forms/shared/Logo.h"
 #include "forms/shared/Version.h"
 
 #include <array>
@@ -43,6 +44,7 @@ const std::array Layout{
                 .tabIndex = 1},
     ControlSpec{.kind = Kind::Image,
                 .name = "Image1",
+                .caption = project::MoonPicture,
                 .left = 0,
                 .top = 60,
                 .width = 720,
@@ -50,6 +52,7 @@ const std::array Layout{
                 .picture = "Logo1"},
     ControlSpec{.kind = Kind::Image,
                 .name = "Image2",
+                .caption = project::PowerPicture,
                 .left = 240,
                 .top = 540,
                 .width = 720,
@@ -113,7 +116,8 @@ const std::array Layout{
                 .height = 480,
                 .font = TitleFont,
                 .foreColor = White,
-                .tabIndex = 4},
+                .tabIndex = 4,
+                .decorative = true},
     ControlSpec{.kind = Kind::Line,
                 .name = "Line1",
                 .index = 0,

@@ -8,7 +8,7 @@ worked by the driver as a user would.
 CHECK is one of:
   window           the About button opens the window modally: its caption, place, size,
                    texts and focus; Escape and Enter close it, and the countdown window takes
-                   input again
+                   input again, with no button left looking like the default one
   sysinfo          with the System Information tool's path in the registry, System Info
                    starts that program (a logging stand-in) by its path, and no box appears
   sysinfo-missing  with Wine's own registry, which has no tool, System Info says so in a box
@@ -189,7 +189,7 @@ def run_window(test):
         # A click on the countdown window's Close while About is open must not get through.
         ["click", CAPTION, CLOSE_BUTTON],
         ["key", ABOUT, "escape"], ["wait-gone", ABOUT, "3000"], ["windows"], ["dump", CAPTION],
-        ["type", CAPTION, countdown_test.HOURS, "07"],
+        ["type", CAPTION, countdown_test.HOURS, "07"], ["dump", CAPTION],
         # Again, closed with Enter on OK this time.
         *test.open_about(), ["key", ABOUT, "enter"], ["wait-gone", ABOUT, "3000"], ["windows"],
         ["stop", "5000"],
@@ -215,6 +215,10 @@ def run_window(test):
     typed = test.all("type")[0]
     test.check(typed["delivered"] and typed["focused"] and typed["text"] == "07",
                f"typing into its hours field works (it reads {typed['text']!r})")
+    defaults = [c["text"] for c in dumps[2][1] if c["class"].lower() == "button"
+                and c["style"] & BS_TYPEMASK == BS_DEFPUSHBUTTON]
+    test.check(not defaults, f"with the focus in a field no button looks like the default "
+                             f"one ({defaults})")
 
     focus = test.all("focus")
     test.check(len(focus) == 2 and focus[1]["on"], "opened again, OK has the focus")

@@ -21,15 +21,18 @@ CHECK is one of:
   shutdown-command  the same under the winxp version starts the system directory's
                     shutdown.exe (the prefix's logging stand-in) with "-s -f -t 0", minimised
   no-time           Start with 00 00 00 warns "No shutdown time entered.", then the hours
-                    have the focus
+                    have the focus; so too with Enter held down on Start and Enter in the box
   invalid-minutes   minutes 75 warn "Not a valid time.", then the minutes keep "75" and have
-                    the focus
+                    the focus, also when the box is closed with Enter
   stop              Stop after Start gives the fields and "Start Countdown" back
   close             Close ends the program at once while it counts down, asking for no
                     power-off
   tab-order         Tab walks Close, About, Start and the fields from seconds to hours,
                     round from the last to the first, passing over the disabled Stop and the
-                    labels; a field it comes to has its two digits selected
+                    labels; a field it comes to has its two digits selected; Enter moves on
+                    from a field
+  keyboard          Start and Stop pressed with Enter: the focus goes on to Close, which the
+                    key held down does not press
 
 Every run traces the program's ExitWindowsEx and message box calls (Wine's relay trace) and
 has the stand-in shutdown.exe log to a file of its own. Nothing here can power off the host:
@@ -69,6 +72,8 @@ AHEAD_S = 3
 LATE_S = 2.5
 DPI = 96
 PICTURE_BORDER = 2  # pixels of the sunken edge around a picture box's inside
+# Enter pressed, held down (an auto-repeat) and let go.
+HELD_ENTER = ["key", CAPTION, "enter", "1"]
 
 
 def box(name):
@@ -196,10 +201,9 @@ class Test:
         self.check(buttons == ["OK"], f"its buttons: {buttons}")
         asked = [(args[1], args[2], args[3]) for name, args in self.relay
                  if name.startswith("user32.MessageBox") and len(args) >= 4]
-        self.check(len(asked) == 1 and asked[0][:2] == (text, caption)
-                   and asked[0][2] & MB_ICONMASK == MB_ICONWARNING,
-                   f"the program asked for one box with the warning icon "
-                   f"(traced text, title, type: {asked})")
+        right = [a[:2] == (text, caption) and a[2] & MB_ICONMASK == MB_ICONWARNING for a in asked]
+        self.check(right and all(right), f"the program asked for this box with the warning icon, "
+                                         f"once a try (traced text, title, type: {asked})")
 
     def check_warning(self, box, field):
         """The warning box (caption, text) of the first dump, the countdown window waiting
@@ -421,6 +425,11 @@ def run_no_time(test):
         ["click", CAPTION, START], ["wait-window", caption, "5000"], ["dump", caption],
         ["windows"], ["click", caption, "OK"], ["wait-gone", caption, "3000"],
         ["focus", CAPTION, HOURS, "2000"], ["sleep", "300"], ["dump", CAPTION],
+        # Again from the keyboard: Enter held on Start, then Enter in the box.
+        ["key", CAPTION, "tab"], ["key", CAPTION, "tab"], ["key", CAPTION, "tab"],
+        ["focus", CAPTION, START, "2000"], HELD_ENTER, ["windows"],
+        ["key", caption, "enter", "1"], ["wait-gone", caption, "3000"], ["sleep", "300"],
+        ["focus", CAPTION, HOURS, "500"],
         ["stop", "5000"],
     ]):
         return
@@ -429,6 +438,11 @@ def run_no_time(test):
     check_field_state(test, found, counting=False, caption=ROW["Command1(0)"].caption)
     texts = [found[f"txtTime({i})"]["text"] for i in range(3) if f"txtTime({i})" in found]
     test.check(texts == ["00", "00", "00"], f"the fields still read {texts}")
+    held = [r["caption"] for r in test.listings()[1]]
+    test.check(caption in held, f"Enter held down on Start does not close its box ({held})")
+    focus = test.all("focus")[-1]
+    test.check(focus["on"], f"Enter in the box leaves the focus on the hours (it is on "
+                            f"{focus.get('focusText')!r})")
     test.check_no_power_off()
 
 
@@ -439,7 +453,12 @@ def run_invalid_minutes(test):
         ["windows"], ["click", caption, "OK"], ["wait-gone", caption, "3000"],
         ["focus", CAPTION, MINUTES, "2000"],
         # Long enough for a box that comes back.
-        ["sleep", "500"], ["windows"], ["dump", CAPTION], ["stop", "5000"],
+        ["sleep", "500"], ["windows"], ["dump", CAPTION],
+        # Closed with Enter, whose release must not move on to the seconds.
+        ["type", CAPTION, MINUTES, "76"], ["wait-window", caption, "5000"],
+        ["key", caption, "enter", "1"],
+        ["wait-gone", caption, "3000"], ["sleep", "300"], ["focus", CAPTION, MINUTES, "500"],
+        ["stop", "5000"],
     ]):
         return
     test.check_warning(INVALID, "minutes")
@@ -448,6 +467,9 @@ def run_invalid_minutes(test):
     minutes = test.controls(test.dumps()[1]).get("txtTime(1)")
     if minutes:
         test.check(minutes["text"] == "75", f"the minutes keep {minutes['text']!r}")
+    focus = test.all("focus")[-1]
+    test.check(focus["on"], f"after Enter in the box the minutes keep the focus (it is on "
+                            f"{focus.get('focusText')!r})")
     test.check_no_power_off()
 
 
@@ -498,19 +520,40 @@ def run_tab_order(test):
     steps = [step for control in order for step in
              (["key", CAPTION, "tab"], ["focus", CAPTION, control, "2000"])]
     if not test.drive([["focus", CAPTION, HOURS, "3000"], *steps[:8], ["dump", CAPTION],
-                       *steps[8:], ["stop", "5000"]], relay=False):
+                       *steps[8:], ["click", CAPTION, HOURS], ["key", CAPTION, "enter"],
+                       ["focus", CAPTION, MINUTES, "2000"], ["stop", "5000"]], relay=False):
         return
     reached = [(f["controlText"], f["on"]) for f in test.all("focus")]
-    test.check(len(reached) == len(order) + 1 and all(on for _, on in reached),
-               f"Tab took the focus from the hours round the tab order: {reached}")
+    test.check(len(reached) == len(order) + 2 and all(on for _, on in reached),
+               f"Tab took the focus from the hours round the tab order, Enter on to the "
+               f"minutes: {reached}")
     seconds = test.controls(test.dumps()[0]).get("txtTime(2)")
     if seconds:
         test.check(seconds.get("sel") == [0, 2],
                    f"the seconds have their digits selected: {seconds.get('sel')}")
 
 
+def run_keyboard(test):
+    # An hour ahead: the countdown runs, and no power-off comes near. From the seconds, typed
+    # last, five Tabs lead round to Start.
+    if not test.drive([
+        ["type-time", CAPTION, HOURS, MINUTES, SECONDS, "3600"], *[["key", CAPTION, "tab"]] * 5,
+        HELD_ENTER, ["focus", CAPTION, CLOSE, "2000"], ["dump", CAPTION],
+        ["key", CAPTION, "tab"], ["key", CAPTION, "tab"],
+        HELD_ENTER, ["focus", CAPTION, CLOSE, "2000"], ["dump", CAPTION], ["stop", "5000"],
+    ], relay=False):
+        return
+    focus = [f["on"] for f in test.all("focus")]
+    test.check(focus == [True, True], f"after Start and after Stop the focus is on Close, "
+                                      f"which Enter held down did not press ({focus})")
+    counting, stopped = (test.controls(d) for d in test.dumps()[:2])
+    check_field_state(test, counting, counting=True)
+    check_field_state(test, stopped, counting=False, caption="Start Countdown")
+
+
 CHECKS = {
     "tab-order": run_tab_order,
+    "keyboard": run_keyboard,
     "exitwindows": run_exitwindows,
     "exitwindows-fallback": run_exitwindows_fallback,
     "exitwindows-refused": lambda test: run_exitwindows_fallback(test, refusal=1314),

@@ -53,10 +53,12 @@
 //   press <caption> <control>       a click whose release is not waited for: for a control
 //                                   whose click opens a modal window (its handling stays
 //                                   inside that window's loop until it closes)
-//   key <caption> <key>             post a key press and release (escape, enter, tab, space
-//                                   or a virtual-key code) to the focus of the window's
-//                                   program: these go through its message loop, as real keys
-//                                   do, so that its dialog keys see them
+//   key <caption> <key> [repeats]   post a key press, its auto-repeats (none by default) and
+//                                   its release (escape, enter, tab, space or a virtual-key
+//                                   code) to the focus of the window's program: these go
+//                                   through its message loop, as real keys do, so that its
+//                                   dialog keys see them; each to the focus as the key before
+//                                   left it
 //   cycle <caption> <control> <window caption> <key> <count> <ms>
 //                                   <count> times: press the control, wait for the window
 //                                   and its focus, close it with the key and wait for it to
@@ -911,23 +913,43 @@ UINT keyCode(const std::wstring& name) {
     return !name.empty() && *end == L'\0' && code > 0 && code < 256 ? static_cast<UINT>(code) : 0;
 }
 
-// A key press and release posted to the window's focus: they pass through the program's
-// message loop as real keys do, so that the window's keyboard interface (Escape, Enter, Tab)
-// sees them. Keys sent straight to the control, as `type` does, would bypass it.
-HWND postKey(HWND top, UINT vk) {
-    HWND target = focusOf(top);
-    if (!target) target = top;
-    const UINT scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
-    PostMessageW(target, WM_KEYDOWN, vk, static_cast<LPARAM>(1u | (scan << 16)));
-    PostMessageW(target, WM_KEYUP, vk, static_cast<LPARAM>(1u | (scan << 16) | 0xC0000000u));
+// How long a posted key press may take to move the focus (or close its window) before the
+// rest of the keystroke follows anyway, and how often that is looked at.
+constexpr DWORD KeyTakenMs = 500;
+constexpr DWORD KeyPollMs = 5;
+
+// A key press, its auto-repeats and its release posted to the focus of the window's program:
+// they pass through its message loop as real keys do, so that the window's keyboard
+// interface (Escape, Enter, Tab) sees them. Keys sent straight to the control, as `type`
+// does, would bypass it. As from a keyboard, each goes where the focus is once the one
+// before has moved it: to the window beneath when the press closed its window.
+HWND postKey(HWND top, UINT vk, int repeats) {
+    const DWORD thread = GetWindowThreadProcessId(top, nullptr);
+    const auto focus = [thread] {
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        GetGUIThreadInfo(thread, &gui);
+        return gui.hwndFocus;
+    };
+    const auto press = static_cast<LPARAM>(1u | (MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16));
+    HWND target = focus() ? focus() : top;
+    HWND at = target;
+    for (int i = 0; i <= repeats; ++i) {
+        PostMessageW(at, WM_KEYDOWN, vk, i == 0 ? press : press | 0x40000000); // was down
+        waitFor(KeyTakenMs, KeyPollMs, [&] { return !IsWindow(at) || (focus() && focus() != at); });
+        if (focus()) at = focus();
+    }
+    PostMessageW(at, WM_KEYUP, vk, press | static_cast<LPARAM>(0xC0000000u));
     return target;
 }
 
 bool cmdKey(const std::vector<std::wstring>& args) {
-    if (args.size() != 2) {
-        fail(L"usage: key <caption> escape|enter|tab|space|<virtual-key code>");
+    DWORD repeats = 0;
+    if (args.size() < 2 || args.size() > 3) {
+        fail(L"usage: key <caption> escape|enter|tab|space|<virtual-key code> [repeats]");
         return false;
     }
+    if (args.size() == 3 && !parseMs(args[2], repeats)) return false;
     const UINT vk = keyCode(args[1]);
     if (!vk) {
         fail(L"not a key: " + args[1]);
@@ -937,7 +959,7 @@ bool cmdKey(const std::vector<std::wstring>& args) {
     if (!top) return false;
     Json line;
     line.text("type", L"key").number("vk", vk);
-    describe(line, "target", postKey(top, vk));
+    describe(line, "target", postKey(top, vk, static_cast<int>(repeats)));
     line.print();
     return true;
 }
@@ -1032,7 +1054,7 @@ bool cmdCycle(const std::vector<std::wstring>& args) {
         }
         const ULONGLONG focused = GetTickCount64();
         focusing += focused - shown;
-        postKey(opened, vk);
+        postKey(opened, vk, 0);
         if (!waitFor(timeout, CyclePollMs, [&] { return !IsWindow(opened); })) {
             fail(which + L"\"" + args[2] + L"\" did not close");
             return false;

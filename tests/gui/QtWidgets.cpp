@@ -1,6 +1,7 @@
 #include "QtWidgets.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -27,13 +28,30 @@ bool waitActive(std::string_view windowName) {
     return QTest::qWaitForWindowActive(window);
 }
 
-void closeNextBox(BoxSeen& seen, int afterMilliseconds) {
-    QTimer::singleShot(afterMilliseconds, [&seen] {
+void closeNextBox(BoxSeen& seen, int afterMilliseconds, Qt::Key key) {
+    QTimer::singleShot(afterMilliseconds, [&seen, key] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
         seen.text = box->text();
         seen.title = box->windowTitle();
         seen.warning = box->icon() == QMessageBox::Warning;
-        box->accept();
+        if (key == Qt::Key_unknown) {
+            box->accept();
+            return;
+        }
+        QWidget* focus = box->focusWidget() != nullptr ? box->focusWidget() : box;
+        QTest::keyRelease(focus, key);
+        QTest::keyPress(focus, key);
     });
+}
+
+void finishKeystroke(Qt::Key key) {
+    const auto target = [] {
+        QWidget* focus = QApplication::focusWidget();
+        return focus != nullptr ? focus : QApplication::activeWindow();
+    };
+    const QString text = key == Qt::Key_Return ? QStringLiteral("\r") : QString();
+    QKeyEvent repeat(QEvent::KeyPress, key, Qt::NoModifier, text, true);
+    if (QWidget* widget = target()) QApplication::sendEvent(widget, &repeat);
+    if (QWidget* widget = target()) QTest::keyRelease(widget, key);
 }

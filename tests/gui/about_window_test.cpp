@@ -177,6 +177,27 @@ TEST_F(AboutWindow, EnterOnTheSystemInfoButtonPressesItAndTheWindowStays) {
     EXPECT_TRUE(system.programsStarted.empty());
 }
 
+// As in the system's dialogs, OK looks like the default button only while no other button
+// has the focus. Enter on System Info opens its box once, and Enter closes it.
+TEST_F(AboutWindow, TheKeyboardWorksItAsASystemDialog) {
+    const auto looksDefault = [](const char* name) {
+        return qobject_cast<QPushButton*>(widget("frmAbout", name))->isDefault();
+    };
+    BoxSeen seen;
+    whileOpen(200, [&](QWidget& about) {
+        QTest::keyClick(&about, Qt::Key_Tab);
+        EXPECT_TRUE(looksDefault("cmdSysInfo"));
+        EXPECT_FALSE(looksDefault("cmdOK"));
+        closeNextBox(seen, 200, Qt::Key_Return);
+        QTest::keyPress(widget("frmAbout", "cmdSysInfo"), Qt::Key_Return);
+        finishKeystroke(Qt::Key_Return);
+        EXPECT_EQ(QApplication::activeModalWidget(), &about); // no second box
+        press(Qt::Key_Escape);
+    });
+    openAbout();
+    EXPECT_EQ(seen.text, "System Information Is Unavailable At This Time");
+}
+
 TEST_F(AboutWindow, SystemInfoStartsTheRegisteredToolWithoutAMessage) {
     const std::string path = "C:\\Tools\\MSINFO32.EXE";
     std::vector<std::uint8_t> bytes(path.begin(), path.end());

@@ -126,6 +126,47 @@ TEST_F(Countdown, StartPadsTheFieldsAndLocksTheWindowUntilStop) {
     EXPECT_EQ(form->lblCountDown().backColor(), tk::ButtonFace);
 }
 
+// A keystroke ends where it acts. Enter on Start or Stop hands the focus on to Close, the
+// next enabled control; Enter on a box closes it. Neither its repeat nor its release presses
+// Close or moves on from the field the handler chose.
+TEST_F(Countdown, AKeystrokeEndsWhereItActs) {
+    bool closed = false;
+    form->Command2().onClick = [&] { closed = true; };
+    setFields("10", "30", "00");
+    for (const char* button : {"Command1(0)", "Command1(1)"}) {
+        control(button)->setFocus();
+        QTest::keyPress(control(button), Qt::Key_Return);
+        finishKeystroke(Qt::Key_Return);
+        EXPECT_TRUE(form->Command2().hasFocus()) << button;
+    }
+    EXPECT_FALSE(form->CountingDown);
+
+    BoxSeen invalid;
+    closeNextBox(invalid, 100, Qt::Key_Return);
+    form->txtTime(0).setFocus();
+    QTest::keyClicks(control("txtTime(0)"), "30");
+    finishKeystroke(Qt::Key_Return);
+    EXPECT_EQ(invalid.text, "Not a valid time.");
+    EXPECT_TRUE(form->txtTime(0).hasFocus());
+    EXPECT_EQ(form->txtTime(0).selLength(), 2);
+
+    // Both power-off routes refused, while the focus is on Close.
+    system.exitWindowsRefusal = system.shutdownCommandRefusal = "refused";
+    countTo1030(system, {6, 1});
+    form->Show();
+    ASSERT_TRUE(waitActive("Form1"));
+    form->Command2().onClick = [&] { closed = true; };
+    form->Command2().setFocus();
+    clock.now = {10, 30, 0};
+    BoxSeen refused;
+    closeNextBox(refused, 100, Qt::Key_Return);
+    tick();
+    finishKeystroke(Qt::Key_Return);
+    EXPECT_TRUE(refused.text.startsWith("The computer could not be switched off."));
+    EXPECT_TRUE(form->Command2().hasFocus());
+    EXPECT_FALSE(closed);
+}
+
 TEST_F(Countdown, AnEmptyFieldStillStarts) {
     setFields("12", "", "00");
     click("Command1(0)");

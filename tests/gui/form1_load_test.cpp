@@ -1,9 +1,11 @@
 #include "FakeClock.h"
 #include "QtWidgets.h"
 #include "forms/Form1/Form1.h"
+#include "forms/frmAbout/frmAbout.h"
 #include "platform/DetectWinVersion.h"
 #include "platform/RecordingPlatform.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QTest>
@@ -11,10 +13,26 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace {
+
+// The reason Qt gave for the last arrival of the focus at each widget, by its name.
+class FocusArrivals final : public QObject {
+public:
+    FocusArrivals() { qApp->installEventFilter(this); }
+    std::map<QString, Qt::FocusReason> reasons;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusIn)
+            reasons[watched->objectName()] = static_cast<QFocusEvent*>(event)->reason();
+        return false;
+    }
+};
 
 class Form1Load : public testing::Test {
 protected:
@@ -173,6 +191,64 @@ TEST(Captions, TheTimeFieldsLeaveTheirLettersInSight) {
     for (int room = 0; room < 3; ++room)
         EXPECT_GT(inkInRoom[room], 0) << "nothing shows after field " << room;
     EXPECT_EQ(covered, 0);
+}
+
+// Tab and Enter move the focus as the keyboard does (Qt is told so), and the style draws
+// where it is: from Close on to About, the look of Close changes.
+TEST_F(Form1Load, AKeyboardMoveOfTheFocusIsShown) {
+    auto form = load({8, 0, 0});
+    form->Show();
+    ASSERT_TRUE(waitActive("Form1"));
+    FocusArrivals arrivals;
+    QImage shots[2];
+    for (QImage& shot : shots) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        shot = topLevel("Form1")->grab().toImage();
+    }
+    const QRect close = widget("Form1", "Command2")->geometry();
+    EXPECT_NE(shots[0].copy(close), shots[1].copy(close));
+    EXPECT_EQ(arrivals.reasons["Command3"], Qt::TabFocusReason);
+    form->txtTime(0).setFocus();
+    QTest::keyClick(widget("Form1", "txtTime(0)"), Qt::Key_Return);
+    EXPECT_EQ(arrivals.reasons["txtTime(1)"], Qt::TabFocusReason);
+}
+
+// What a screen reader hears (Qt's accessibility interface, which AT-SPI reads): the
+// countdown window is a frame, the About window a dialog; every field by its caption and
+// tooltip, buttons and labels by their captions without runs of blanks or line breaks, the
+// clocks with their headings, the pictures by short names. The version line below the
+// window and the white copy behind the About title are passed over.
+TEST_F(Form1Load, ScreenReadersHearBothWindows) {
+    auto form = load({8, 0, 0});
+    form->Show();
+    frmAbout about(system);
+    about.window().show();
+    const auto of = [](const char* window, const char* name) {
+        return QAccessible::queryAccessibleInterface(name ? widget(window, name)
+                                                          : topLevel(window));
+    };
+    EXPECT_EQ(of("Form1", nullptr)->role(), QAccessible::Window);
+    EXPECT_EQ(of("frmAbout", nullptr)->role(), QAccessible::Dialog);
+    const std::array<const char*, 3> names[] = {{"Form1", "txtTime(0)", "Shutdown time: hours"},
+                                                {"Form1", "txtTime(2)", "Shutdown time: seconds"},
+                                                {"Form1", "Command1(0)", "Start Countdown"},
+                                                {"Form1", "Command2", "Close"},
+                                                {"Form1", "Label2", "System Time:"},
+                                                {"Form1", "Image1", "Moon and stars"},
+                                                {"Form1", "Image2", "Power symbol"},
+                                                {"frmAbout", "cmdSysInfo", "System Info..."},
+                                                {"frmAbout", "lblTitle2", "Nodrell"}};
+    for (const auto& [window, name, heard] : names)
+        EXPECT_EQ(of(window, name)->text(QAccessible::Name), heard) << name;
+    for (const auto& [shown, heading] :
+         {std::pair{"lblKlok", "Label2"}, std::pair{"lblCountDown", "Label3"}}) {
+        const auto labels = of("Form1", shown)->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1) << shown;
+        EXPECT_EQ(labels[0].first, of("Form1", heading)) << shown;
+    }
+    EXPECT_TRUE(of("Form1", "Frame1")->state().invisible);
+    EXPECT_TRUE(of("frmAbout", "lblTitle")->state().invisible);
+    EXPECT_FALSE(of("frmAbout", "lblTitle2")->state().invisible);
 }
 
 } // namespace

@@ -27,7 +27,7 @@ public:
     void setEnabled(bool) override {}
     void setVisible(bool) override {}
     // The focus moves at once and reports the move, as both window systems do.
-    void setFocus() override;
+    void setFocus(FocusMove how) override;
     bool hasFocus() const override;
 
 private:
@@ -68,6 +68,7 @@ public:
     FakeButton(FakeWindow& window, Button& button) : Fake(window, {}), button_(button) {}
     void setCaption(std::string_view) override {}
     void click() override { button_.reportClick(); }
+    void showAsDefault(bool) override {}
 
 private:
     Button& button_;
@@ -136,6 +137,7 @@ public:
     static inline FakeWindow* active_ = nullptr;
 
     const NativeControl* focus = nullptr;
+    FocusMove lastMove = FocusMove::Set;
     bool shown = false;
     NativeWindow* modalOwner = nullptr;
     std::function<void()> whileModal;
@@ -159,8 +161,9 @@ private:
     std::vector<std::pair<const NativeControl*, std::string>> names_;
 };
 
-template <class Interface> void Fake<Interface>::setFocus() {
+template <class Interface> void Fake<Interface>::setFocus(FocusMove how) {
     window_.focus = this;
+    window_.lastMove = how;
     if (gotFocus_) gotFocus_();
 }
 
@@ -303,19 +306,27 @@ TEST_F(ToolkitRules, TabWalksTheTabOrderPastLabelsAndWhatTakesNoFocus) {
     EXPECT_EQ(second.selStart(), 0);
     EXPECT_EQ(second.selLength(), 2); // tabbed into: the whole text
     EXPECT_EQ(tabbedTo(true), "cmdOK");
+    EXPECT_EQ(fake.lastMove, FocusMove::Next);
     EXPECT_EQ(tabbedTo(false), "txtField(1)");
+    EXPECT_EQ(fake.lastMove, FocusMove::Previous);
 
-    // A control that is disabled or hidden loses the focus to the window, not to the next
-    // control, and takes it no more.
+    // A control with the focus that is disabled or hidden hands it on to the next one in the
+    // tab order, round past the end, as Tab does; it takes the focus no more.
     second.setEnabled(false);
-    EXPECT_EQ(focused(), "nothing");
+    EXPECT_EQ(focused(), "cmdOK");
+    EXPECT_EQ(fake.lastMove, FocusMove::Next);
     second.setFocus();
-    EXPECT_EQ(focused(), "nothing");
+    EXPECT_EQ(focused(), "cmdOK");
     cancel.setVisible(false);
-    EXPECT_EQ(tabbedTo(true), "cmdOK");
     EXPECT_EQ(tabbedTo(true), "txtField(0)");
-    EXPECT_EQ(tabbedTo(true), "cmdOK");
+    EXPECT_EQ(first.selLength(), 2);
+    first.setVisible(false);
+    EXPECT_EQ(focused(), "cmdOK");
     EXPECT_EQ(arrivals, 2); // tabbed to forward and back
+    // With nothing left to take it, the window keeps the keyboard.
+    ok.setEnabled(false);
+    EXPECT_EQ(focused(), "nothing");
+    EXPECT_TRUE(fake.shown);
 }
 
 TEST_F(ToolkitRules, EnterAndEscapePressTheDefaultAndTheCancelButton) {

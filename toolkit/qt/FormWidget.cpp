@@ -1,5 +1,7 @@
 #include "FormWidget.h"
 
+#include "Keyboard.h"
+
 #include <QCloseEvent>
 #include <QKeyEvent>
 
@@ -23,7 +25,11 @@ bool FormWidget::takesDialogKey(int key) const {
 }
 
 void FormWidget::keyPressEvent(QKeyEvent* event) {
-    if (const auto dialog = dialogKey(event->key()); dialog && window_.pressDialogButton(*dialog)) {
+    if (const auto dialog = dialogKey(event->key());
+        dialog && window_.dialogButton(*dialog) != nullptr) {
+        // Spent first: the button may open a window that the key's repeats would reach.
+        spendKey(*event);
+        window_.pressDialogButton(*dialog);
         event->accept();
         return;
     }

@@ -3,12 +3,21 @@
 #include "QtConvert.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
 
 namespace tk::qt {
 
-QtButton::QtButton(QPushButton* widget, Button& button) : WidgetControl(widget) {
+void ButtonWidget::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+QtButton::QtButton(ButtonWidget* widget, Button& button) : WidgetControl(widget) {
     widget->setFocusPolicy(Qt::StrongFocus);
     widget->setAutoDefault(false);
     widget->setDefault(button.row().isDefault);
@@ -34,6 +43,10 @@ void QtButton::setCaption(std::string_view caption) {
 
 void QtButton::click() {
     if (QPushButton* w = typed()) w->click();
+}
+
+void QtButton::showAsDefault(bool isDefault) {
+    if (QPushButton* w = typed()) w->setDefault(isDefault);
 }
 
 QString wrapButtonCaption(const QString& caption, const QFontMetrics& metrics, int width) {

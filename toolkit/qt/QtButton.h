@@ -9,15 +9,25 @@
 
 namespace tk::qt {
 
-class QtButton final : public WidgetControl<NativeButton, QPushButton> {
+// A push button that leaves Enter to its window, which knows the button Enter presses.
+class ButtonWidget final : public QPushButton {
+public:
+    explicit ButtonWidget(QWidget* parent) : QPushButton(parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+class QtButton final : public WidgetControl<NativeButton, ButtonWidget> {
 public:
     // Shows the button's caption and reports its clicks; the widget's place and font are
     // already set.
-    QtButton(QPushButton* widget, Button& button);
+    QtButton(ButtonWidget* widget, Button& button);
     ~QtButton() override;
 
     void setCaption(std::string_view caption) override;
     void click() override;
+    void showAsDefault(bool isDefault) override;
 
 private:
     QMetaObject::Connection clicked_;

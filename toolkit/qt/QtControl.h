@@ -1,5 +1,9 @@
 #pragma once
 
+#include "Keyboard.h"
+#include "QtAccessible.h"
+#include "QtConvert.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -39,12 +43,18 @@ public:
             w->setVisible(visible);
         }
     }
-    void setFocus() override {
-        if (Widget* w = typed()) w->setFocus(Qt::OtherFocusReason);
+    void setFocus(FocusMove how) override {
+        if (Widget* w = typed()) w->setFocus(focusReason(*w, how));
     }
     bool hasFocus() const override {
         const QWidget* w = widget();
         return w != nullptr && w->hasFocus();
+    }
+    void setAccessibleName(std::string_view name) override {
+        if (Widget* w = typed()) w->setAccessibleName(toQString(name));
+    }
+    void hideFromScreenReaders() override {
+        if (Widget* w = typed()) passOverForScreenReaders(*w);
     }
 
 protected:

@@ -117,6 +117,13 @@ void QtLabel::setCaption(std::string_view caption) {
     if (autoSize_) w->placeWords(dotsPerInch_);
 }
 
+void QtLabel::setAccessibleName(std::string_view name) {
+    LabelWidget* w = typed();
+    if (w == nullptr) return;
+    const QString spoken = toQString(name);
+    w->setAccessibleName(spoken == w->text() ? QString() : spoken);
+}
+
 void QtLabel::setColors(Color fore, Color back) {
     LabelWidget* w = typed();
     if (w == nullptr) return;

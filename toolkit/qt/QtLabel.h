@@ -43,6 +43,9 @@ public:
 
     void setCaption(std::string_view caption) override;
     void setColors(Color fore, Color back) override;
+    // Qt names a label by its text; a name that differs from it, the spoken form of a caption
+    // with runs of blanks, takes its place.
+    void setAccessibleName(std::string_view name) override;
 
 private:
     bool transparent_;

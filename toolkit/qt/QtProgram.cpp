@@ -1,5 +1,7 @@
 #include "toolkit/Program.h"
 
+#include "Keyboard.h"
+#include "QtAccessible.h"
 #include "QtConvert.h"
 #include "QtWindow.h"
 
@@ -25,6 +27,8 @@ Application::Application(int& argc, char** argv, std::string_view desktopId) {
     QGuiApplication::setDesktopFileName(qt::toQString(desktopId));
     application = new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(true);
+    qt::watchKeyboard();
+    qt::describeWindowsToScreenReaders();
 }
 
 Application::~Application() {
@@ -82,11 +86,12 @@ void initCommonControls() {}
 
 void showMessageBox(NativeWindow* owner, std::string_view text, std::string_view title,
                     MsgIcon icon) {
+    QWidget* beneath = owner != nullptr ? &static_cast<qt::QtWindow*>(owner)->widget() : nullptr;
     QMessageBox box(icon == MsgIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    qt::toQString(title), qt::toQString(text), QMessageBox::Ok,
-                    owner != nullptr ? &static_cast<qt::QtWindow*>(owner)->widget() : nullptr);
+                    qt::toQString(title), qt::toQString(text), QMessageBox::Ok, beneath);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+    qt::spendHeldKeys(beneath);
 }
 
 void doEvents() {

@@ -255,11 +255,11 @@ int QtTextBox::selLength() const {
     return w == nullptr ? 0 : static_cast<int>(w->selectedText().size());
 }
 
-void QtTextBox::setFocus() {
+void QtTextBox::setFocus(FocusMove how) {
     TextBoxWidget* w = typed();
     if (w == nullptr) return;
     w->forgetKeptFocus();
-    w->setFocus(Qt::OtherFocusReason);
+    w->setFocus(focusReason(*w, how));
 }
 
 } // namespace tk::qt

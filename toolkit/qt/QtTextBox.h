@@ -60,7 +60,7 @@ public:
     int selStart() const override;
     void setSelLength(int length) override;
     int selLength() const override;
-    void setFocus() override;
+    void setFocus(FocusMove how) override;
 };
 
 } // namespace tk::qt

@@ -1,5 +1,6 @@
 #include "QtWindow.h"
 
+#include "Keyboard.h"
 #include "QtButton.h"
 #include "QtLabel.h"
 #include "QtPictures.h"
@@ -72,9 +73,12 @@ QtWindow::QtWindow(const WindowSpec& layout, Window& window)
         window_.closed();
         if (modalLoop_ != nullptr) modalLoop_->quit();
     };
+    focusMoved_ = QObject::connect(qApp, &QApplication::focusChanged, form_.get(),
+                                   [this] { window_.showDefaultButton(); });
 }
 
 QtWindow::~QtWindow() {
+    QObject::disconnect(focusMoved_);
     form_->onClosed = nullptr;
     if (modalLoop_ != nullptr) modalLoop_->quit();
 }
@@ -104,7 +108,7 @@ std::unique_ptr<NativeTextBox> QtWindow::createTextBox(Place place, TextBox& box
 }
 
 std::unique_ptr<NativeButton> QtWindow::createButton(Place place, Button& button) {
-    return std::make_unique<QtButton>(make<QPushButton>(place, button.row()), button);
+    return std::make_unique<QtButton>(make<ButtonWidget>(place, button.row()), button);
 }
 
 std::unique_ptr<NativeControl> QtWindow::createStatic(Place place, const ControlSpec& row) {
@@ -158,6 +162,13 @@ void QtWindow::setTabOrder(std::span<Control* const> order) {
     }
 }
 
+// Qt links a label to the widget it names through its buddy.
+void QtWindow::setLabel(const Control& control, const Label& label) {
+    auto* heading = qobject_cast<QLabel*>(dynamic_cast<const QtWidget&>(label.native()).widget());
+    QWidget* named = dynamic_cast<const QtWidget&>(control.native()).widget();
+    if (heading != nullptr && named != nullptr) heading->setBuddy(named);
+}
+
 void QtWindow::setCaption(std::string_view caption) {
     form_->setWindowTitle(literalTitle(caption));
 }
@@ -181,6 +192,7 @@ void QtWindow::showModal(NativeWindow* owner) {
     // A handler may have unloaded the window while it was being shown, or destroyed it; the
     // destructor ends the loop, and nothing of the window is left to touch.
     if (!form.isNull() && form->isVisible()) loop.exec(QEventLoop::DialogExec);
+    spendHeldKeys(owner != nullptr ? &static_cast<QtWindow*>(owner)->widget() : nullptr);
     if (form.isNull()) return;
     modalLoop_ = nullptr;
     form_->setWindowModality(Qt::NonModal);

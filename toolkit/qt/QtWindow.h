@@ -23,6 +23,7 @@ public:
     std::unique_ptr<NativeControl> createStatic(Place place, const ControlSpec& row) override;
     std::unique_ptr<NativeTimer> createTimer(Place place, Timer& timer) override;
     void setTabOrder(std::span<Control* const> order) override;
+    void setLabel(const Control& control, const Label& label) override;
 
     void setCaption(std::string_view caption) override;
     void show() override;
@@ -45,6 +46,7 @@ private:
     Scale scale_;
     std::unique_ptr<FormWidget> form_;
     QEventLoop* modalLoop_ = nullptr;
+    QMetaObject::Connection focusMoved_;
 };
 
 } // namespace tk::qt

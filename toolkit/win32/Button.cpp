@@ -2,6 +2,7 @@
 
 #include "Font.h"
 #include "FormWindow.h"
+#include "Forms.h"
 #include "Text.h"
 
 namespace tk::win32 {
@@ -22,7 +23,9 @@ void Button::setCaption(std::string_view caption) {
 }
 
 void Button::notify(int code) {
-    if (code == BN_CLICKED) click();
+    if (code != BN_CLICKED) return;
+    forms::spendKeyBeingPressed();
+    click();
 }
 
 LRESULT Button::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -41,11 +44,13 @@ LRESULT Button::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     return Child::message(window, msg, wParam, lParam);
 }
 
-void showAsDefault(HWND button, bool isDefault) {
-    const auto style = static_cast<DWORD>(GetWindowLongPtrW(button, GWL_STYLE));
+// The thick border marks the button that Enter presses.
+void Button::showAsDefault(bool isDefault) {
+    if (!hwnd_) return;
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
     const DWORD type = isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
     if ((style & BS_TYPEMASK) == type) return;
-    SendMessageW(button, BM_SETSTYLE, (style & ~static_cast<DWORD>(BS_TYPEMASK)) | type, TRUE);
+    SendMessageW(hwnd_, BM_SETSTYLE, (style & ~static_cast<DWORD>(BS_TYPEMASK)) | type, TRUE);
 }
 
 } // namespace tk::win32

@@ -12,6 +12,7 @@ public:
 
     void setCaption(std::string_view caption) override;
     void click() override { button_.reportClick(); }
+    void showAsDefault(bool isDefault) override;
     void notify(int code) override;
 
 private:
@@ -19,8 +20,5 @@ private:
 
     tk::Button& button_;
 };
-
-// Gives a push button the thick border of the button that Enter presses, or takes it away.
-void showAsDefault(HWND button, bool isDefault);
 
 } // namespace tk::win32

@@ -57,8 +57,16 @@ LRESULT CALLBACK Child::procedure(HWND window, UINT msg, WPARAM wParam, LPARAM l
     return child->message(window, msg, wParam, lParam);
 }
 
-void Child::takeFocus() {
-    if (hwnd_) form_.focus(hwnd_);
+void Child::takeFocus(FocusMove how) {
+    if (hwnd_) form_.focus(hwnd_, how);
+}
+
+void Child::hideIfUnseen() {
+    RECT area{};
+    GetClientRect(GetParent(hwnd_), &area);
+    const RECT mine = boundsInParent(hwnd_);
+    RECT seen{};
+    if (!IntersectRect(&seen, &area, &mine)) ShowWindow(hwnd_, SW_HIDE);
 }
 
 RECT pixelBounds(int left, int top, int width, int height) {

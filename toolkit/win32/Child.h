@@ -40,7 +40,10 @@ protected:
                 HWND parent, const RECT& bounds);
     virtual LRESULT message(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // The toolkit's setFocus: at once when the window can be active, else when it next is.
-    void takeFocus();
+    void takeFocus(FocusMove how);
+    // MSAA reads out every shown child window: one that lies outside its parent's client area
+    // is never seen and goes unshown. One drawn only for its look it reads all the same.
+    void hideIfUnseen();
 
     FormWindow& form_;
     const ControlSpec& row_;
@@ -60,8 +63,9 @@ public:
 
     void setEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
     void setVisible(bool visible) override { ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE); }
-    void setFocus() override { takeFocus(); }
+    void setFocus(FocusMove how) override { takeFocus(how); }
     bool hasFocus() const override { return hwnd_ != nullptr && GetFocus() == hwnd_; }
+    void hideFromScreenReaders() override { hideIfUnseen(); }
 };
 
 // A rectangle of the layout table in pixels.

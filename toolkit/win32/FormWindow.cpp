@@ -204,6 +204,7 @@ void FormWindow::showModal(NativeWindow* owner) {
         if (got == -1) break;
         forms::dispatch(message);
     }
+    forms::spendHeldKeys();
     if (*alive) restoreOthers();
 }
 
@@ -227,13 +228,16 @@ void FormWindow::activate() {
     if (hwnd()) SetActiveWindow(hwnd());
 }
 
-// The focus stays with the window itself rather than jumping to another control, where a key
-// meant for the control that had it (Enter, Space) would act on something else.
+// No control can take the focus: the window itself keeps the keyboard.
 void FormWindow::clearFocus() {
     if (hwnd()) SetFocus(hwnd());
 }
 
-void FormWindow::focus(HWND child) {
+void FormWindow::focus(HWND child, FocusMove how) {
+    // Tab is the window's own key: the system, which shows the focus once the keyboard moved
+    // it, does not see it.
+    if (how != FocusMove::Set)
+        SendMessageW(hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     if (IsWindowVisible(hwnd()) && IsWindowEnabled(hwnd()) && !IsIconic(hwnd()))
         SetFocus(child);
     else
@@ -313,9 +317,12 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // The focus goes back to the control that had it, not to the window itself.
         if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) activated();
         return 0;
+    case WM_ACTIVATEAPP:
+        if (!wParam) forms::forgetKeys();
+        break;
     case UpdateDefaultLook:
         lookPending_ = false;
-        updateDefaultLook();
+        if (window_ != nullptr) window_->showDefaultButton();
         return 0;
     case WM_CLOSE:
         close();
@@ -336,8 +343,10 @@ void FormWindow::command(WPARAM wParam, LPARAM lParam) {
     }
     // Enter and Escape, as the keyboard interface hands them on.
     const int id = LOWORD(wParam);
-    if (window_ != nullptr && (id == IDOK || id == IDCANCEL))
-        window_->pressDialogButton(id == IDOK ? DialogKey::Enter : DialogKey::Escape);
+    const DialogKey key = id == IDOK ? DialogKey::Enter : DialogKey::Escape;
+    if (window_ == nullptr || (id != IDOK && id != IDCANCEL) || !window_->dialogButton(key)) return;
+    forms::spendKeyBeingPressed();
+    window_->pressDialogButton(key);
 }
 
 void FormWindow::activated() {
@@ -354,19 +363,6 @@ void FormWindow::activated() {
     const auto first = std::find_if(tabOrder_.begin(), tabOrder_.end(),
                                     [this](HWND control) { return focusable(control); });
     SetFocus(first != tabOrder_.end() ? *first : hwnd());
-}
-
-// The thick border marks the button that Enter presses.
-void FormWindow::updateDefaultLook() {
-    if (!hwnd() || window_ == nullptr) return;
-    const tk::Button* pressed = window_->dialogButton(DialogKey::Enter);
-    const Child* shown =
-        pressed != nullptr ? &dynamic_cast<const Child&>(pressed->native()) : nullptr;
-    for (HWND control : tabOrder_) {
-        const Child* child = Child::of(control);
-        if (child != nullptr && child->row().kind == Kind::Button)
-            showAsDefault(control, child == shown);
-    }
 }
 
 void FormWindow::restoreOthers() {

@@ -41,8 +41,9 @@ public:
     HWND hwnd() const { return handle_.get(); }
     const Font& font() const { return layout_.font; }
 
-    // Moves the focus to the child at once when the window can be active, else when it next is.
-    void focus(HWND child);
+    // Moves the focus to the child at once when the window can be active, else when it next
+    // is. A move along the tab order shows where the focus is from then on.
+    void focus(HWND child, FocusMove how);
     // A child took the focus (or lost it: null).
     void childFocused(HWND child);
     // True while the focus returns to where it was when the window was last active; that is
@@ -67,7 +68,6 @@ private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void command(WPARAM wParam, LPARAM lParam);
     void activated();
-    void updateDefaultLook();
     void restoreOthers();
     void destroyed();
     Child* childOf(HWND window) const;

@@ -1,6 +1,7 @@
 #include "Image.h"
 
 #include "Font.h"
+#include "Text.h"
 #include "toolkit/Twips.h"
 
 #include <ole2.h>
@@ -251,6 +252,10 @@ Image::Image(FormWindow& form, const ControlSpec& row, int id, HWND parent)
       picture_(row.picture.empty() ? nullptr : Picture::named(row.picture)) {
     create(L"Static", L"", SS_LEFT, 0, parent,
            pixelBounds(row.left, row.top, row.width, row.height));
+}
+
+void Image::setAccessibleName(std::string_view name) {
+    SetWindowTextW(hwnd_, widen(name).c_str());
 }
 
 bool Image::colors(HDC dc, HBRUSH& background) {

@@ -40,6 +40,8 @@ public:
     Image(FormWindow& form, const ControlSpec& row, int id, HWND parent);
 
     bool colors(HDC dc, HBRUSH& background) override;
+    // MSAA names it by its text, which it never draws.
+    void setAccessibleName(std::string_view name) override;
 
 private:
     LRESULT message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -50,6 +50,7 @@ void showMessageBox(NativeWindow* owner, std::string_view text, std::string_view
     const std::vector<HWND> others = win32::forms::disableAllExcept(window);
     const UINT type = MB_OK | (icon == MsgIcon::Warning ? MB_ICONWARNING : 0u);
     MessageBoxW(window, win32::widen(text).c_str(), win32::widen(title).c_str(), type);
+    win32::forms::spendHeldKeys();
     win32::forms::enable(others);
 }
 

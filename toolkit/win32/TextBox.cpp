@@ -93,6 +93,21 @@ int TextBox::selLength() const {
     return unitsToChars(text, std::max(start, end)) - unitsToChars(text, std::min(start, end));
 }
 
+// MSAA names an edit control by the first Static in front of it among its siblings: a hidden
+// one right in front names it without being seen.
+void TextBox::setAccessibleName(std::string_view name) {
+    const std::wstring text = widen(name);
+    if (nameLabel_) {
+        SetWindowTextW(nameLabel_, text.c_str());
+        return;
+    }
+    nameLabel_ = CreateWindowExW(0, L"Static", text.c_str(), WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0,
+                                 GetParent(hwnd_), nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND front = GetWindow(hwnd_, GW_HWNDPREV);
+    SetWindowPos(nameLabel_, front ? front : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+}
+
 void TextBox::notify(int code) {
     if (code == EN_MAXTEXT) {
         // Comes before the control drops what does not fit.

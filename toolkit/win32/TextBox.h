@@ -19,6 +19,7 @@ public:
     int selStart() const override;
     void setSelLength(int length) override;
     int selLength() const override;
+    void setAccessibleName(std::string_view name) override;
 
     void notify(int code) override;
 
@@ -29,7 +30,8 @@ private:
     std::pair<int, int> selection() const;
 
     tk::TextBox& box_;
-    int quiet_ = 0; // set while the text is written from code
+    HWND nameLabel_ = nullptr; // destroyed with the parent
+    int quiet_ = 0;            // set while the text is written from code
     // The text when a typed or pasted character was refused for the length limit: the control
     // may still report a change, though nothing changed.
     std::optional<std::wstring> refused_;
