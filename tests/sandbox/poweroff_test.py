@@ -127,6 +127,12 @@ def put_shutdown_standin(standin):
     proves that it took."""
     parent = os.getppid()
     # /sbin/shutdown is usually a link, to systemctl; the mount goes on the file it leads to.
+    # A system without one (a minimal install with no init system) gets an empty folder over
+    # the one it would be in, with a file to mount on, in this namespace alone.
+    if not os.path.lexists(SHUTDOWN):
+        folder = os.path.realpath(os.path.dirname(SHUTDOWN))
+        subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=0755", "tmpfs", folder], check=True)
+        pathlib.Path(folder, os.path.basename(SHUTDOWN)).touch()
     target = os.path.realpath(SHUTDOWN)
     if not os.path.isfile(target):
         raise Refusal(f"{SHUTDOWN} leads to no file ({target}) to put the stand-in over")
