@@ -1,16 +1,17 @@
 #!/usr/bin/python3
 """The Linux power-off routes of the real program, end to end, in a sandbox.
 
-    unshare --mount --net --propagation private poweroff_test.py CASE --program NODRELL
-        --login1 LOGIN1-STANDIN --uname5 UNAME-SHIM.so --shutdown SHUTDOWN-STANDIN
+    namespaces.py poweroff_test.py CASE --program NODRELL --login1 LOGIN1-STANDIN
+        --uname5 UNAME-SHIM.so --shutdown SHUTDOWN-STANDIN
 
 The program runs on an X server of its own and is worked with xdotool as a user would: a
 target a few seconds ahead typed into its fields, then Start. It runs in the private mount
-and network namespaces that unshare made, where /sbin/shutdown is bind-mounted to
-SHUTDOWN-STANDIN, which only logs, and DBUS_SYSTEM_BUS_ADDRESS leads to a private dbus-daemon
-of the test's own, on which LOGIN1-STANDIN owns org.freedesktop.login1 and only logs
-PowerOff. Before the program starts, the test proves from inside the namespaces that this is
-so, and refuses to run otherwise.
+and network namespaces that namespaces.py made (inside a user namespace for a user other than
+root), where /sbin/shutdown is bind-mounted to SHUTDOWN-STANDIN, which only logs, and
+DBUS_SYSTEM_BUS_ADDRESS leads to a private dbus-daemon of the test's own, on which
+LOGIN1-STANDIN owns org.freedesktop.login1 and only logs PowerOff. Before the program
+starts, the test proves from inside the namespaces that this is so, and refuses to run
+otherwise.
 
 CASE is one of:
   accepted      logind takes PowerOff: PowerOff(false) comes in the target second, and the
@@ -35,6 +36,7 @@ import os
 import pathlib
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -97,6 +99,10 @@ def mount_points(mountinfo):
     return [line.split()[4] for line in pathlib.Path(mountinfo).read_text().splitlines()]
 
 
+def mount_ids(mountinfo):
+    return {line.split()[0] for line in pathlib.Path(mountinfo).read_text().splitlines()}
+
+
 def same_file(a, b):
     sa, sb = os.stat(a), os.stat(b)
     return (sa.st_dev, sa.st_ino) == (sb.st_dev, sb.st_ino)
@@ -105,13 +111,24 @@ def same_file(a, b):
 def enter_own_namespaces():
     """Proves that the test runs in mount and network namespaces of its own, whose mounts
     show nowhere else, and gives its X server a socket folder of its own. Other X servers
-    on the machine then share no socket with it, abstract or in /tmp/.X11-unix."""
+    on the machine then share no socket with it, abstract or in /tmp/.X11-unix.
+
+    The proof reads the parent's mount and socket tables, which a test in a user namespace
+    may read where the parent's namespace links are closed to it: a mount namespace of its
+    own holds copies of the parent's mounts, with ids of their own, and a socket made in a
+    network namespace of its own is not in the parent's table."""
     parent = os.getppid()
-    for kind in ("mnt", "net"):
-        ours = os.readlink(f"/proc/self/ns/{kind}")
-        if ours == os.readlink(f"/proc/{parent}/ns/{kind}"):
-            raise Refusal(f"not in a {kind} namespace of its own ({ours}, as its parent's): "
-                          "run it under unshare --mount --net --propagation private")
+    if mount_ids("/proc/self/mountinfo") & mount_ids(f"/proc/{parent}/mountinfo"):
+        raise Refusal("not in a mount namespace of its own (it has mounts of its parent's): "
+                      "run it through namespaces.py")
+    with socket.socket(socket.AF_UNIX) as probe:
+        name = f"nodrell-sandbox-{os.getpid()}"
+        probe.bind("\0" + name)
+        seen = [f"@{name}" in pathlib.Path(f"/proc/{pid}/net/unix").read_text().split()
+                for pid in ("self", parent)]
+        if seen != [True, False]:
+            raise Refusal("not in a network namespace of its own (a socket made here shows in "
+                          "its parent's): run it through namespaces.py")
     shared = [line for line in pathlib.Path("/proc/self/mountinfo").read_text().splitlines()
               if " shared:" in line.split(" - ")[0]]
     if shared:
@@ -125,6 +142,12 @@ def put_shutdown_standin(standin):
     proves that it took."""
     parent = os.getppid()
     # /sbin/shutdown is usually a link, to systemctl; the mount goes on the file it leads to.
+    # A system without one (a minimal install with no init system) gets an empty folder over
+    # the one it would be in, with a file to mount on, in this namespace alone.
+    if not os.path.lexists(SHUTDOWN):
+        folder = os.path.realpath(os.path.dirname(SHUTDOWN))
+        subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=0755", "tmpfs", folder], check=True)
+        pathlib.Path(folder, os.path.basename(SHUTDOWN)).touch()
     target = os.path.realpath(SHUTDOWN)
     if not os.path.isfile(target):
         raise Refusal(f"{SHUTDOWN} leads to no file ({target}) to put the stand-in over")
