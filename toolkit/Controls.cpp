@@ -20,29 +20,29 @@ template <class Handler, class... Args> void fire(const Handler& handler, Args&&
 
 } // namespace
 
-Control::Control(Window& window, const ControlSpec& row)
-    : window_(window), row_(row), enabled_(row.enabled) {}
+Control::Control(Window& window, const ControlSpec& row, int tableRow)
+    : window_(window), row_(row), tableRow_(tableRow), enabled_(row.enabled) {}
 
 Control::~Control() = default;
 
 void Control::setEnabled(bool enabled) {
     if (!enabled) window_.focusAwayFrom(*this);
     enabled_ = enabled;
-    native_->setEnabled(enabled);
+    native().setEnabled(enabled);
 }
 
 void Control::setVisible(bool visible) {
     if (!visible) window_.focusAwayFrom(*this);
     visible_ = visible;
-    native_->setVisible(visible);
+    native().setVisible(visible);
 }
 
 void Control::setFocus() {
-    if (takesFocus()) native_->setFocus(FocusMove::Set);
+    if (takesFocus()) native().setFocus(FocusMove::Set);
 }
 
 bool Control::hasFocus() const {
-    return native_->hasFocus();
+    return native().hasFocus();
 }
 
 bool Control::takesFocus() const {
@@ -53,18 +53,15 @@ std::string Control::accessibleName() const {
     return spokenText(row_.caption);
 }
 
-Label::Label(Window& window, const ControlSpec& row)
-    : Control(window, row), caption_(row.caption), foreColor_(row.foreColor.value_or(ButtonText)),
+Label::Label(Window& window, const ControlSpec& row, int tableRow)
+    : Control(window, row, tableRow), caption_(row.caption),
+      foreColor_(row.foreColor.value_or(ButtonText)),
       backColor_(row.backColor.value_or(ButtonFace)) {}
-
-NativeLabel& Label::nativeLabel() const {
-    return static_cast<NativeLabel&>(native());
-}
 
 void Label::setCaption(std::string_view caption) {
     if (caption == caption_) return;
     caption_ = caption;
-    nativeLabel().setCaption(caption_);
+    native().setCaption(caption_);
     native().setAccessibleName(accessibleName());
 }
 
@@ -75,46 +72,42 @@ std::string Label::accessibleName() const {
 void Label::setBackColor(Color color) {
     if (color == backColor_) return;
     backColor_ = color;
-    nativeLabel().setColors(foreColor_, backColor_);
+    native().setColors(foreColor_, backColor_);
 }
 
 void Label::setForeColor(Color color) {
     if (color == foreColor_) return;
     foreColor_ = color;
-    nativeLabel().setColors(foreColor_, backColor_);
+    native().setColors(foreColor_, backColor_);
 }
 
 void Label::reportClick() {
     fire(onClick);
 }
 
-NativeTextBox& TextBox::nativeBox() const {
-    return static_cast<NativeTextBox&>(native());
-}
-
 void TextBox::setText(std::string_view text) {
-    nativeBox().setText(text);
+    native().setText(text);
     fire(onChange);
 }
 
 std::string TextBox::text() const {
-    return nativeBox().text();
+    return native().text();
 }
 
 void TextBox::setSelStart(int start) {
-    nativeBox().setSelStart(start);
+    native().setSelStart(start);
 }
 
 int TextBox::selStart() const {
-    return nativeBox().selStart();
+    return native().selStart();
 }
 
 void TextBox::setSelLength(int length) {
-    nativeBox().setSelLength(length);
+    native().setSelLength(length);
 }
 
 int TextBox::selLength() const {
-    return nativeBox().selLength();
+    return native().selLength();
 }
 
 std::string TextBox::accessibleName() const {
@@ -145,16 +138,12 @@ void TextBox::reportMouseUp(int button, int shift, int x, int y) {
     fire(onMouseUp, button, shift, x, y);
 }
 
-Button::Button(Window& window, const ControlSpec& row)
-    : Control(window, row), caption_(row.caption) {}
-
-NativeButton& Button::nativeButton() const {
-    return static_cast<NativeButton&>(native());
-}
+Button::Button(Window& window, const ControlSpec& row, int tableRow)
+    : Control(window, row, tableRow), caption_(row.caption) {}
 
 void Button::setCaption(std::string_view caption) {
     caption_ = caption;
-    nativeButton().setCaption(caption_);
+    native().setCaption(caption_);
     native().setAccessibleName(accessibleName());
 }
 

@@ -2,6 +2,7 @@
 
 #include "Color.h"
 #include "Layout.h"
+#include "Native.h"
 
 #include <functional>
 #include <memory>
@@ -10,11 +11,6 @@
 
 namespace tk {
 
-class NativeButton;
-class NativeControl;
-class NativeLabel;
-class NativeTextBox;
-class NativeTimer;
 class Window;
 
 // Shift state of key and mouse events: the sum of the keys held.
@@ -35,7 +31,8 @@ constexpr int MiddleButton = 4;
 // positions and lengths count characters.
 class Control {
 public:
-    Control(Window& window, const ControlSpec& row);
+    // `tableRow` is the row's place in the layout table.
+    Control(Window& window, const ControlSpec& row, int tableRow);
     virtual ~Control();
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -48,12 +45,13 @@ public:
     bool visible() const { return visible_; }
 
     const ControlSpec& row() const { return row_; }
+    int tableRow() const { return tableRow_; }
     // Whether the focus may come here: a text box or button, enabled and visible.
     bool takesFocus() const;
     // What a screen reader calls the control: its caption as spoken (spokenText); an image's
     // caption names its picture.
     virtual std::string accessibleName() const;
-    NativeControl& native() const { return *native_; }
+    virtual NativeControl& native() const = 0;
 
 protected:
     // For the controls that take the focus: nothing happens where it may not come.
@@ -63,16 +61,15 @@ protected:
     Window& window_;
 
 private:
-    friend class Window;
     const ControlSpec row_;
-    std::unique_ptr<NativeControl> native_;
+    const int tableRow_;
     bool enabled_;
     bool visible_ = true;
 };
 
 class Label final : public Control {
 public:
-    Label(Window& window, const ControlSpec& row);
+    Label(Window& window, const ControlSpec& row, int tableRow);
 
     // A write that changes nothing draws nothing.
     void setCaption(std::string_view caption);
@@ -82,14 +79,15 @@ public:
     void setForeColor(Color color);
     Color foreColor() const { return foreColor_; }
     std::string accessibleName() const override;
+    NativeLabel& native() const override { return *native_; }
 
     std::function<void()> onClick;
 
     void reportClick();
 
 private:
-    NativeLabel& nativeLabel() const;
-
+    friend class Window;
+    std::unique_ptr<NativeLabel> native_;
     std::string caption_;
     Color foreColor_;
     Color backColor_;
@@ -114,6 +112,7 @@ public:
     // Its label's words before the room left for the fields, and its tooltip: "Shutdown
     // time: hours".
     std::string accessibleName() const override;
+    NativeTextBox& native() const override { return *native_; }
 
     std::function<void()> onChange;
     std::function<void()> onGotFocus;
@@ -130,16 +129,18 @@ public:
     void reportMouseUp(int button, int shift, int x, int y);
 
 private:
-    NativeTextBox& nativeBox() const;
+    friend class Window;
+    std::unique_ptr<NativeTextBox> native_;
 };
 
 class Button final : public Control {
 public:
-    Button(Window& window, const ControlSpec& row);
+    Button(Window& window, const ControlSpec& row, int tableRow);
 
     void setCaption(std::string_view caption);
     std::string caption() const { return caption_; }
     std::string accessibleName() const override;
+    NativeButton& native() const override { return *native_; }
     using Control::hasFocus;
     using Control::setFocus;
 
@@ -152,10 +153,21 @@ public:
     void reportClick();
 
 private:
-    NativeButton& nativeButton() const;
-
+    friend class Window;
+    std::unique_ptr<NativeButton> native_;
     std::string caption_;
     Color backColor_ = ButtonFace;
+};
+
+// A picture box, an image or a line: drawn, never changed.
+class Static final : public Control {
+public:
+    using Control::Control;
+    NativeControl& native() const override { return *native_; }
+
+private:
+    friend class Window;
+    std::unique_ptr<NativeControl> native_;
 };
 
 // Ticks while enabled with an interval above 0 and while its window is open, on the clock's

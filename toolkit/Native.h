@@ -83,36 +83,32 @@ public:
     virtual void stop() = 0;
 };
 
-// Where a new control goes: its row in the layout table and the picture box holding it
-// (null for the window itself).
-struct Place {
-    int row = 0;
-    NativeControl* container = nullptr;
-};
-
 class NativeWindow {
 public:
     virtual ~NativeWindow() = default;
 
     // Each control is made behind those made before it in the same container, showing the
-    // state its control holds.
-    virtual std::unique_ptr<NativeLabel> createLabel(Place place, Label& label) = 0;
-    virtual std::unique_ptr<NativeTextBox> createTextBox(Place place, TextBox& box) = 0;
-    virtual std::unique_ptr<NativeButton> createButton(Place place, Button& button) = 0;
+    // state its control holds. `row` is its place in the layout table, by which the calls
+    // below name it; its container, a picture box named in the row, is made before it.
+    virtual std::unique_ptr<NativeLabel> createLabel(int row, Label& label) = 0;
+    virtual std::unique_ptr<NativeTextBox> createTextBox(int row, TextBox& box) = 0;
+    virtual std::unique_ptr<NativeButton> createButton(int row, Button& button) = 0;
     // A picture box, an image or a line: drawn, never changed.
-    virtual std::unique_ptr<NativeControl> createStatic(Place place, const ControlSpec& row) = 0;
-    virtual std::unique_ptr<NativeTimer> createTimer(Place place, Timer& timer) = 0;
-    // The order in which the window system hands out the focus by itself: to the first
-    // control that can take it when the window is activated and no control has the focus.
-    virtual void setTabOrder(std::span<Control* const> order) = 0;
-    // For screen readers: the label names another label, a clock by its heading.
-    virtual void setLabel(const Control& /*control*/, const Label& /*label*/) {}
+    virtual std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& spec) = 0;
+    virtual std::unique_ptr<NativeTimer> createTimer(int row, Timer& timer) = 0;
+    // The order in which the window system hands out the focus by itself, as rows: to the
+    // first control that can take it when the window is activated and no control has it.
+    virtual void setTabOrder(std::span<const int> rows) = 0;
+    // For screen readers: the label of row `labelRow` names the control of row `row`, a clock
+    // by its heading.
+    virtual void setLabel(int /*row*/, int /*labelRow*/) {}
 
     virtual void setCaption(std::string_view caption) = 0;
     virtual void show() = 0;
-    // Shown modally, owned by `owner` (null for none): the program's other windows take no
-    // input. Returns once the window is closed, also when it is destroyed meanwhile.
-    virtual void showModal(NativeWindow* owner) = 0;
+    // Shown modally, owned by the program's window that is active (if one is): the
+    // program's other windows take no input. Returns once the window is closed, also when
+    // it is destroyed meanwhile.
+    virtual void showModal() = 0;
     // Closes the window, as its title bar's close button does; reported to Window::closed.
     virtual void close() = 0;
     virtual bool visible() const = 0;
@@ -124,9 +120,8 @@ public:
 
 std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec& layout, Window& window);
 
-// A message box with one OK button, modal to the whole program, owned by `owner` (null for
-// none); returns once it is closed.
-void showMessageBox(NativeWindow* owner, std::string_view text, std::string_view title,
-                    MsgIcon icon);
+// A message box with one OK button, modal to the whole program, owned by the program's window
+// that is active (if one is); returns once it is closed.
+void showMessageBox(std::string_view text, std::string_view title, MsgIcon icon);
 
 } // namespace tk

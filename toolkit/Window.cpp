@@ -70,7 +70,10 @@ Window::Window(const WindowSpec& window, std::span<const ControlSpec> controls)
     : name_(window.name), caption_(window.caption), clientWidth_(window.clientWidth),
       clientHeight_(window.clientHeight), native_(createNativeWindow(window, *this)) {
     build(controls);
-    native_->setTabOrder(tabOrder_);
+    std::vector<int> rows;
+    for (const Control* control : tabOrder_)
+        rows.push_back(control->tableRow());
+    native_->setTabOrder(rows);
     describeForScreenReaders();
     windows().push_back(this);
 }
@@ -96,36 +99,37 @@ void Window::build(std::span<const ControlSpec> rows) {
 }
 
 void Window::create(const ControlSpec& row, int index) {
-    Control* holder = lookUp(controls_, Kind::PictureBox, row.container, -1);
-    const Place place{index, holder != nullptr ? &holder->native() : nullptr};
-    const auto attach = []<class T>(std::unique_ptr<T> control,
-                                    auto make) -> std::unique_ptr<Control> {
-        control->native_ = make(*control);
-        return control;
-    };
     std::unique_ptr<Control> control;
     switch (row.kind) {
-    case Kind::Label:
-        control = attach(std::make_unique<Label>(*this, row),
-                         [&](Label& label) { return native_->createLabel(place, label); });
+    case Kind::Label: {
+        auto label = std::make_unique<Label>(*this, row, index);
+        label->native_ = native_->createLabel(index, *label);
+        control = std::move(label);
         break;
-    case Kind::TextBox:
-        control = attach(std::make_unique<TextBox>(*this, row),
-                         [&](TextBox& box) { return native_->createTextBox(place, box); });
+    }
+    case Kind::TextBox: {
+        auto box = std::make_unique<TextBox>(*this, row, index);
+        box->native_ = native_->createTextBox(index, *box);
+        control = std::move(box);
         break;
-    case Kind::Button:
-        control = attach(std::make_unique<Button>(*this, row),
-                         [&](Button& button) { return native_->createButton(place, button); });
+    }
+    case Kind::Button: {
+        auto button = std::make_unique<Button>(*this, row, index);
+        button->native_ = native_->createButton(index, *button);
+        control = std::move(button);
         break;
+    }
     case Kind::PictureBox:
     case Kind::Image:
-    case Kind::Line:
-        control = attach(std::make_unique<Control>(*this, row),
-                         [&](Control&) { return native_->createStatic(place, row); });
+    case Kind::Line: {
+        auto drawn = std::make_unique<Static>(*this, row, index);
+        drawn->native_ = native_->createStatic(index, row);
+        control = std::move(drawn);
         break;
+    }
     case Kind::Timer: {
         auto timer = std::make_unique<Timer>(row);
-        timer->native_ = native_->createTimer(place, *timer);
+        timer->native_ = native_->createTimer(index, *timer);
         timer->update();
         timers_.push_back(std::move(timer));
         return;
@@ -148,7 +152,7 @@ void Window::describeForScreenReaders() {
         NativeControl& native = control->native();
         native.setAccessibleName(control->accessibleName());
         if (row.kind == Kind::Label && !row.label.empty())
-            native_->setLabel(*control, label(row.label));
+            native_->setLabel(control->tableRow(), label(row.label).tableRow());
         if (row.decorative || liesOutsideItsContainer(*control)) native.hideFromScreenReaders();
     }
 }
@@ -172,7 +176,7 @@ void Window::showModal() {
     Window* owner = active();
     if (owner == this) owner = nullptr;
     setOpen(true);
-    native_->showModal(owner != nullptr ? owner->native_.get() : nullptr);
+    native_->showModal();
     // This window may be gone by now, destroyed by a handler while it was shown.
     returnTo(owner);
 }
@@ -224,7 +228,7 @@ Button* Window::dialogButton(DialogKey key) const {
 bool Window::pressDialogButton(DialogKey key) {
     Button* button = dialogButton(key);
     if (button == nullptr) return false;
-    static_cast<NativeButton&>(button->native()).click();
+    button->native().click();
     return true;
 }
 
@@ -260,7 +264,7 @@ void Window::showDefaultButton() {
     const Button* pressed = dialogButton(DialogKey::Enter);
     for (Control* control : tabOrder_)
         if (control->row().kind == Kind::Button)
-            static_cast<NativeButton&>(control->native()).showAsDefault(control == pressed);
+            static_cast<Button*>(control)->native().showAsDefault(control == pressed);
 }
 
 void Window::focusAwayFrom(const Control& control) {
@@ -292,7 +296,7 @@ void Window::returnTo(Window* owner) {
 
 void msgBox(std::string_view text, std::string_view title, MsgIcon icon) {
     Window* const owner = Window::active();
-    showMessageBox(owner != nullptr ? owner->native_.get() : nullptr, text, title, icon);
+    showMessageBox(text, title, icon);
     Window::returnTo(owner);
 }
 

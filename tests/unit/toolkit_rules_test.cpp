@@ -92,31 +92,31 @@ public:
         --alive;
     }
 
-    std::unique_ptr<NativeLabel> createLabel(Place place, Label& label) override {
-        return record(place, label.row(), std::make_unique<FakeLabel>(*this, nullptr));
+    std::unique_ptr<NativeLabel> createLabel(int row, Label& label) override {
+        return record(row, label.row(), std::make_unique<FakeLabel>(*this, nullptr));
     }
-    std::unique_ptr<NativeTextBox> createTextBox(Place place, TextBox& box) override {
-        return record(place, box.row(), std::make_unique<FakeTextBox>(*this, box));
+    std::unique_ptr<NativeTextBox> createTextBox(int row, TextBox& box) override {
+        return record(row, box.row(), std::make_unique<FakeTextBox>(*this, box));
     }
-    std::unique_ptr<NativeButton> createButton(Place place, Button& button) override {
-        return record(place, button.row(), std::make_unique<FakeButton>(*this, button));
+    std::unique_ptr<NativeButton> createButton(int row, Button& button) override {
+        return record(row, button.row(), std::make_unique<FakeButton>(*this, button));
     }
-    std::unique_ptr<NativeControl> createStatic(Place place, const ControlSpec& row) override {
-        return record(place, row, std::make_unique<FakeLabel>(*this, nullptr));
+    std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& spec) override {
+        return record(row, spec, std::make_unique<FakeLabel>(*this, nullptr));
     }
-    std::unique_ptr<NativeTimer> createTimer(Place, Timer&) override {
+    std::unique_ptr<NativeTimer> createTimer(int, Timer&) override {
         auto native = std::make_unique<FakeTimer>();
         timer = native.get();
         return native;
     }
-    void setTabOrder(std::span<Control* const>) override {}
+    void setTabOrder(std::span<const int>) override {}
 
     void setCaption(std::string_view) override {}
     void show() override { shown = true; }
     // Active while it is shown; the events of its modal loop come from `whileModal`, which
     // may close or destroy the window.
-    void showModal(NativeWindow* owner) override {
-        modalOwner = owner;
+    void showModal() override {
+        modalOwner = active_;
         show();
         activate();
         const std::function<void()> events = whileModal;
@@ -145,20 +145,22 @@ public:
     std::vector<std::string> made; // "name in container, row n", in the order they were made
 
 private:
+    // The control's container must have been made before it.
     template <class T>
-    std::unique_ptr<T> record(Place place, const ControlSpec& row, std::unique_ptr<T> control) {
-        const auto holder = std::find_if(names_.begin(), names_.end(), [&](const auto& entry) {
-            return entry.first == place.container;
-        });
-        made.push_back(std::string(row.name) + " in " +
-                       (holder != names_.end() ? holder->second : "the window") + ", row " +
-                       std::to_string(place.row));
-        names_.emplace_back(control.get(), std::string(row.name));
+    std::unique_ptr<T> record(int row, const ControlSpec& spec, std::unique_ptr<T> control) {
+        const bool held = !spec.container.empty();
+        const bool holderMade =
+            std::find(names_.begin(), names_.end(), spec.container) != names_.end();
+        made.push_back(std::string(spec.name) + " in " +
+                       (held ? (holderMade ? std::string(spec.container) : "a box not made yet")
+                             : "the window") +
+                       ", row " + std::to_string(row));
+        names_.emplace_back(spec.name);
         return control;
     }
 
     Window& window_;
-    std::vector<std::pair<const NativeControl*, std::string>> names_;
+    std::vector<std::string_view> names_;
 };
 
 template <class Interface> void Fake<Interface>::setFocus(FocusMove how) {
@@ -178,7 +180,7 @@ std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec&, Window& wind
 }
 
 // The box is active while it is open and leaves no window active behind it.
-void showMessageBox(NativeWindow*, std::string_view, std::string_view, MsgIcon) {
+void showMessageBox(std::string_view, std::string_view, MsgIcon) {
     FakeWindow::active_ = nullptr;
 }
 

@@ -84,9 +84,8 @@ std::optional<std::string> missingDisplay() {
 // Qt draws its widgets in the desktop's style by itself: there is nothing to register.
 void initCommonControls() {}
 
-void showMessageBox(NativeWindow* owner, std::string_view text, std::string_view title,
-                    MsgIcon icon) {
-    QWidget* beneath = owner != nullptr ? &static_cast<qt::QtWindow*>(owner)->widget() : nullptr;
+void showMessageBox(std::string_view text, std::string_view title, MsgIcon icon) {
+    QWidget* beneath = qt::activeForm();
     QMessageBox box(icon == MsgIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
                     qt::toQString(title), qt::toQString(text), QMessageBox::Ok, beneath);
     box.setTextFormat(Qt::PlainText);

@@ -46,16 +46,6 @@ void activateNow(QWidget& window) {
 
 using QtStatic = WidgetControl<NativeControl>;
 
-// A picture box. Its controls lie in the area inside its border, which holds and clips them.
-class QtPictureBox final : public WidgetControl<NativeControl, QFrame> {
-public:
-    QtPictureBox(QFrame* frame, QWidget* inside) : WidgetControl(frame), inside_(inside) {}
-    QWidget* inside() const { return inside_; }
-
-private:
-    QWidget* inside_;
-};
-
 } // namespace
 
 QtWindow::QtWindow(const WindowSpec& layout, Window& window)
@@ -83,90 +73,86 @@ QtWindow::~QtWindow() {
     if (modalLoop_ != nullptr) modalLoop_->quit();
 }
 
-template <class W> W* QtWindow::make(Place place, const ControlSpec& row) {
-    QWidget* parent = place.container != nullptr
-                          ? static_cast<QtPictureBox*>(place.container)->inside()
-                          : form_.get();
-    auto* widget = new W(parent);
-    widget->setObjectName(toQString(controlName(row.name, row.index)));
-    widget->setGeometry(scale_.x(row.left), scale_.y(row.top), scale_.x(row.width),
-                        scale_.y(row.height));
+template <class W> W* QtWindow::make(int row, const ControlSpec& spec) {
+    const auto box = pictureBoxes_.find(spec.container);
+    auto* widget = new W(box != pictureBoxes_.end() ? box->second : form_.get());
+    widgets_[row] = widget;
+    widget->setObjectName(toQString(controlName(spec.name, spec.index)));
+    widget->setGeometry(scale_.x(spec.left), scale_.y(spec.top), scale_.x(spec.width),
+                        scale_.y(spec.height));
     // Without a font of its own a control inherits the window's.
-    if (row.font) widget->setFont(toQFont(*row.font));
+    if (spec.font) widget->setFont(toQFont(*spec.font));
     widget->lower();
     return widget;
 }
 
-std::unique_ptr<NativeLabel> QtWindow::createLabel(Place place, Label& label) {
-    auto* widget = make<LabelWidget>(place, label.row());
+std::unique_ptr<NativeLabel> QtWindow::createLabel(int row, Label& label) {
+    auto* widget = make<LabelWidget>(row, label.row());
     if (!label.row().cursor.empty()) widget->setCursor(mouseCursor(label.row().cursor));
     return std::make_unique<QtLabel>(widget, label, scale_);
 }
 
-std::unique_ptr<NativeTextBox> QtWindow::createTextBox(Place place, TextBox& box) {
-    return std::make_unique<QtTextBox>(make<TextBoxWidget>(place, box.row()), box);
+std::unique_ptr<NativeTextBox> QtWindow::createTextBox(int row, TextBox& box) {
+    return std::make_unique<QtTextBox>(make<TextBoxWidget>(row, box.row()), box);
 }
 
-std::unique_ptr<NativeButton> QtWindow::createButton(Place place, Button& button) {
-    return std::make_unique<QtButton>(make<ButtonWidget>(place, button.row()), button);
+std::unique_ptr<NativeButton> QtWindow::createButton(int row, Button& button) {
+    return std::make_unique<QtButton>(make<ButtonWidget>(row, button.row()), button);
 }
 
-std::unique_ptr<NativeControl> QtWindow::createStatic(Place place, const ControlSpec& row) {
-    if (row.kind == Kind::PictureBox) return createPictureBox(place, row);
-    if (row.kind == Kind::Line) return createLine(place, row);
-    auto* image = make<PictureLabel>(place, row);
+std::unique_ptr<NativeControl> QtWindow::createStatic(int row, const ControlSpec& spec) {
+    if (spec.kind == Kind::PictureBox) return createPictureBox(row, spec);
+    if (spec.kind == Kind::Line) return createLine(row, spec);
+    auto* image = make<PictureLabel>(row, spec);
     image->setFocusPolicy(Qt::NoFocus);
-    image->setPicture(picture(row.picture), scale_);
+    image->setPicture(picture(spec.picture), scale_);
     return std::make_unique<QtStatic>(image);
 }
 
-std::unique_ptr<NativeControl> QtWindow::createPictureBox(Place place, const ControlSpec& row) {
-    auto* frame = make<QFrame>(place, row);
+std::unique_ptr<NativeControl> QtWindow::createPictureBox(int row, const ControlSpec& spec) {
+    auto* frame = make<QFrame>(row, spec);
     frame->setFocusPolicy(Qt::NoFocus);
-    frame->setEnabled(row.enabled);
-    if (row.border) frame->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    setBackground(*frame, row.backColor.value_or(ButtonFace));
+    frame->setEnabled(spec.enabled);
+    if (spec.border) frame->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    setBackground(*frame, spec.backColor.value_or(ButtonFace));
     // The controls' positions count from inside the border, and nothing of them is drawn
     // over it. That area carries the picture box's name, as the parent of its controls; the
     // frame around it is unnamed.
     frame->setObjectName(QString());
     auto* inside = new QWidget(frame);
-    inside->setObjectName(toQString(controlName(row.name, row.index)));
+    inside->setObjectName(toQString(controlName(spec.name, spec.index)));
     inside->setGeometry(frame->contentsRect());
     inside->setFocusPolicy(Qt::NoFocus);
-    return std::make_unique<QtPictureBox>(frame, inside);
+    pictureBoxes_[spec.name] = inside;
+    return std::make_unique<QtStatic>(frame);
 }
 
 // A line row holds the two end points.
-std::unique_ptr<NativeControl> QtWindow::createLine(Place place, const ControlSpec& row) {
-    auto* line = make<QWidget>(place, row);
+std::unique_ptr<NativeControl> QtWindow::createLine(int row, const ControlSpec& spec) {
+    auto* line = make<QWidget>(row, spec);
     line->setAttribute(Qt::WA_TransparentForMouseEvents);
     line->setFocusPolicy(Qt::NoFocus);
-    const PixelBounds bounds = lineBounds(scale_.x(row.left), scale_.y(row.top),
-                                          scale_.x(row.width), scale_.y(row.height), row.lineWidth);
+    const PixelBounds bounds =
+        lineBounds(scale_.x(spec.left), scale_.y(spec.top), scale_.x(spec.width),
+                   scale_.y(spec.height), spec.lineWidth);
     line->setGeometry(bounds.left, bounds.top, bounds.width, bounds.height);
-    setBackground(*line, row.foreColor.value_or(WindowText));
+    setBackground(*line, spec.foreColor.value_or(WindowText));
     return std::make_unique<QtStatic>(line);
 }
 
-std::unique_ptr<NativeTimer> QtWindow::createTimer(Place, Timer& timer) {
+std::unique_ptr<NativeTimer> QtWindow::createTimer(int, Timer& timer) {
     return std::make_unique<QtTimer>(timer);
 }
 
-void QtWindow::setTabOrder(std::span<Control* const> order) {
-    QWidget* previous = nullptr;
-    for (const Control* control : order) {
-        QWidget* widget = dynamic_cast<const QtWidget&>(control->native()).widget();
-        if (previous != nullptr) QWidget::setTabOrder(previous, widget);
-        previous = widget;
-    }
+void QtWindow::setTabOrder(std::span<const int> rows) {
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        QWidget::setTabOrder(widgets_.at(rows[i - 1]), widgets_.at(rows[i]));
 }
 
 // Qt links a label to the widget it names through its buddy.
-void QtWindow::setLabel(const Control& control, const Label& label) {
-    auto* heading = qobject_cast<QLabel*>(dynamic_cast<const QtWidget&>(label.native()).widget());
-    QWidget* named = dynamic_cast<const QtWidget&>(control.native()).widget();
-    if (heading != nullptr && named != nullptr) heading->setBuddy(named);
+void QtWindow::setLabel(int row, int labelRow) {
+    if (auto* heading = qobject_cast<QLabel*>(widgets_.at(labelRow)))
+        heading->setBuddy(widgets_.at(row));
 }
 
 void QtWindow::setCaption(std::string_view caption) {
@@ -178,11 +164,13 @@ void QtWindow::show() {
     activate();
 }
 
-void QtWindow::showModal(NativeWindow* owner) {
+void QtWindow::showModal() {
+    QWidget* owner = activeForm();
+    if (owner == form_.get()) owner = nullptr;
     if (owner != nullptr) {
         form_->winId();
         if (QWindow* handle = form_->windowHandle(); handle != nullptr)
-            handle->setTransientParent(static_cast<QtWindow*>(owner)->form_->windowHandle());
+            handle->setTransientParent(owner->windowHandle());
     }
     form_->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
@@ -192,7 +180,7 @@ void QtWindow::showModal(NativeWindow* owner) {
     // A handler may have unloaded the window while it was being shown, or destroyed it; the
     // destructor ends the loop, and nothing of the window is left to touch.
     if (!form.isNull() && form->isVisible()) loop.exec(QEventLoop::DialogExec);
-    spendHeldKeys(owner != nullptr ? &static_cast<QtWindow*>(owner)->widget() : nullptr);
+    spendHeldKeys(owner);
     if (form.isNull()) return;
     modalLoop_ = nullptr;
     form_->setWindowModality(Qt::NonModal);
@@ -218,6 +206,10 @@ void QtWindow::activate() {
 
 void QtWindow::clearFocus() {
     if (QWidget* focused = form_->focusWidget()) focused->clearFocus();
+}
+
+QWidget* activeForm() {
+    return dynamic_cast<FormWidget*>(QApplication::activeWindow());
 }
 
 } // namespace tk::qt

@@ -7,7 +7,11 @@
 
 #include <QEventLoop>
 
+#include <QPointer>
+
+#include <map>
 #include <memory>
+#include <string_view>
 
 namespace tk::qt {
 
@@ -17,36 +21,39 @@ public:
     QtWindow(const WindowSpec& layout, Window& window);
     ~QtWindow() override;
 
-    std::unique_ptr<NativeLabel> createLabel(Place place, Label& label) override;
-    std::unique_ptr<NativeTextBox> createTextBox(Place place, TextBox& box) override;
-    std::unique_ptr<NativeButton> createButton(Place place, Button& button) override;
-    std::unique_ptr<NativeControl> createStatic(Place place, const ControlSpec& row) override;
-    std::unique_ptr<NativeTimer> createTimer(Place place, Timer& timer) override;
-    void setTabOrder(std::span<Control* const> order) override;
-    void setLabel(const Control& control, const Label& label) override;
+    std::unique_ptr<NativeLabel> createLabel(int row, Label& label) override;
+    std::unique_ptr<NativeTextBox> createTextBox(int row, TextBox& box) override;
+    std::unique_ptr<NativeButton> createButton(int row, Button& button) override;
+    std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& spec) override;
+    std::unique_ptr<NativeTimer> createTimer(int row, Timer& timer) override;
+    void setTabOrder(std::span<const int> rows) override;
+    void setLabel(int row, int labelRow) override;
 
     void setCaption(std::string_view caption) override;
     void show() override;
-    void showModal(NativeWindow* owner) override;
+    void showModal() override;
     void close() override;
     bool visible() const override;
     bool active() const override;
     void activate() override;
     void clearFocus() override;
 
-    QWidget& widget() const { return *form_; }
-
 private:
     // Places a new widget of the row: its name, place and font, behind its siblings.
-    template <class W> W* make(Place place, const ControlSpec& row);
-    std::unique_ptr<NativeControl> createPictureBox(Place place, const ControlSpec& row);
-    std::unique_ptr<NativeControl> createLine(Place place, const ControlSpec& row);
+    template <class W> W* make(int row, const ControlSpec& spec);
+    std::unique_ptr<NativeControl> createPictureBox(int row, const ControlSpec& spec);
+    std::unique_ptr<NativeControl> createLine(int row, const ControlSpec& spec);
 
     Window& window_;
     Scale scale_;
     std::unique_ptr<FormWidget> form_;
     QEventLoop* modalLoop_ = nullptr;
     QMetaObject::Connection focusMoved_;
+    std::map<int, QPointer<QWidget>> widgets_;          // by row
+    std::map<std::string_view, QWidget*> pictureBoxes_; // the area inside each, by name
 };
+
+// The program's window that is active, or null when none is.
+QWidget* activeForm();
 
 } // namespace tk::qt

@@ -116,7 +116,8 @@ FormWindow::~FormWindow() {
     *alive_ = false;
 }
 
-template <class T> std::unique_ptr<T> FormWindow::withTip(std::unique_ptr<T> child) {
+template <class T> std::unique_ptr<T> FormWindow::made(int row, std::unique_ptr<T> child) {
+    children_[row] = child->hwnd();
     if (!child->row().toolTip.empty()) {
         if (!toolTips_) toolTips_ = std::make_unique<ToolTips>(hwnd());
         toolTips_->add(child->hwnd(), widen(child->row().toolTip));
@@ -124,42 +125,46 @@ template <class T> std::unique_ptr<T> FormWindow::withTip(std::unique_ptr<T> chi
     return child;
 }
 
-HWND FormWindow::parentOf(Place place) const {
-    return place.container != nullptr ? static_cast<PictureBox*>(place.container)->hwnd() : hwnd();
+HWND FormWindow::parentOf(const ControlSpec& row) const {
+    const auto box = pictureBoxes_.find(row.container);
+    return box != pictureBoxes_.end() ? box->second : hwnd();
 }
 
-std::unique_ptr<NativeLabel> FormWindow::createLabel(Place place, tk::Label& label) {
-    return withTip(
-        std::make_unique<win32::Label>(*this, label, FirstId + place.row, parentOf(place)));
+std::unique_ptr<NativeLabel> FormWindow::createLabel(int row, tk::Label& label) {
+    return made(row,
+                std::make_unique<win32::Label>(*this, label, FirstId + row, parentOf(label.row())));
 }
 
-std::unique_ptr<NativeTextBox> FormWindow::createTextBox(Place place, tk::TextBox& box) {
-    return withTip(
-        std::make_unique<win32::TextBox>(*this, box, FirstId + place.row, parentOf(place)));
+std::unique_ptr<NativeTextBox> FormWindow::createTextBox(int row, tk::TextBox& box) {
+    return made(row,
+                std::make_unique<win32::TextBox>(*this, box, FirstId + row, parentOf(box.row())));
 }
 
-std::unique_ptr<NativeButton> FormWindow::createButton(Place place, tk::Button& button) {
-    return withTip(
-        std::make_unique<win32::Button>(*this, button, FirstId + place.row, parentOf(place)));
+std::unique_ptr<NativeButton> FormWindow::createButton(int row, tk::Button& button) {
+    return made(
+        row, std::make_unique<win32::Button>(*this, button, FirstId + row, parentOf(button.row())));
 }
 
-std::unique_ptr<NativeControl> FormWindow::createStatic(Place place, const ControlSpec& row) {
-    const int id = FirstId + place.row;
-    if (row.kind == Kind::PictureBox)
-        return withTip(std::make_unique<PictureBox>(*this, row, id, parentOf(place)));
-    if (row.kind == Kind::Line)
-        return withTip(std::make_unique<Line>(*this, row, id, parentOf(place)));
-    return withTip(std::make_unique<Image>(*this, row, id, parentOf(place)));
+std::unique_ptr<NativeControl> FormWindow::createStatic(int row, const ControlSpec& spec) {
+    const int id = FirstId + row;
+    if (spec.kind == Kind::PictureBox) {
+        auto box = made(row, std::make_unique<PictureBox>(*this, spec, id, parentOf(spec)));
+        pictureBoxes_[spec.name] = box->hwnd();
+        return box;
+    }
+    if (spec.kind == Kind::Line)
+        return made(row, std::make_unique<Line>(*this, spec, id, parentOf(spec)));
+    return made(row, std::make_unique<Image>(*this, spec, id, parentOf(spec)));
 }
 
-std::unique_ptr<NativeTimer> FormWindow::createTimer(Place place, tk::Timer& timer) {
-    return std::make_unique<win32::Timer>(*this, timer, static_cast<UINT_PTR>(FirstId + place.row));
+std::unique_ptr<NativeTimer> FormWindow::createTimer(int row, tk::Timer& timer) {
+    return std::make_unique<win32::Timer>(*this, timer, static_cast<UINT_PTR>(FirstId + row));
 }
 
-void FormWindow::setTabOrder(std::span<Control* const> order) {
+void FormWindow::setTabOrder(std::span<const int> rows) {
     tabOrder_.clear();
-    for (const Control* control : order)
-        tabOrder_.push_back(dynamic_cast<const Child&>(control->native()).hwnd());
+    for (const int row : rows)
+        tabOrder_.push_back(children_.at(row));
 }
 
 void FormWindow::removeTimer(Timer* timer) {
@@ -181,15 +186,14 @@ void FormWindow::show() {
     UpdateWindow(hwnd());
 }
 
-void FormWindow::showModal(NativeWindow* owner) {
+void FormWindow::showModal() {
     if (!hwnd()) return;
-    restoreOthers();
-    disabledOthers_ = forms::disableAllExcept(hwnd());
     // Owned by the window it interrupts: kept above it, and that one is activated again when
     // this one goes.
-    if (owner != nullptr)
-        SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT,
-                          reinterpret_cast<LONG_PTR>(static_cast<FormWindow*>(owner)->hwnd()));
+    if (HWND owner = forms::activeForm(); owner && owner != hwnd())
+        SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    restoreOthers();
+    disabledOthers_ = forms::disableAllExcept(hwnd());
 
     const std::shared_ptr<bool> alive = alive_;
     show();

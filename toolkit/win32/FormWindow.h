@@ -4,7 +4,9 @@
 #include "toolkit/Native.h"
 #include "toolkit/Window.h"
 
+#include <map>
 #include <memory>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -21,16 +23,16 @@ public:
     FormWindow(const WindowSpec& layout, Window& window);
     ~FormWindow() override;
 
-    std::unique_ptr<NativeLabel> createLabel(Place place, tk::Label& label) override;
-    std::unique_ptr<NativeTextBox> createTextBox(Place place, tk::TextBox& box) override;
-    std::unique_ptr<NativeButton> createButton(Place place, tk::Button& button) override;
-    std::unique_ptr<NativeControl> createStatic(Place place, const ControlSpec& row) override;
-    std::unique_ptr<NativeTimer> createTimer(Place place, tk::Timer& timer) override;
-    void setTabOrder(std::span<Control* const> order) override;
+    std::unique_ptr<NativeLabel> createLabel(int row, tk::Label& label) override;
+    std::unique_ptr<NativeTextBox> createTextBox(int row, tk::TextBox& box) override;
+    std::unique_ptr<NativeButton> createButton(int row, tk::Button& button) override;
+    std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& spec) override;
+    std::unique_ptr<NativeTimer> createTimer(int row, tk::Timer& timer) override;
+    void setTabOrder(std::span<const int> rows) override;
 
     void setCaption(std::string_view caption) override;
     void show() override;
-    void showModal(NativeWindow* owner) override;
+    void showModal() override;
     void close() override;
     bool visible() const override;
     bool active() const override;
@@ -62,9 +64,10 @@ private:
         void operator()(HWND window) const { DestroyWindow(window); }
     };
 
-    // The native child's tool tip, if its row has one.
-    template <class T> std::unique_ptr<T> withTip(std::unique_ptr<T> child);
-    HWND parentOf(Place place) const;
+    // A native child made for the row: kept by its row, with its tool tip if it has one.
+    template <class T> std::unique_ptr<T> made(int row, std::unique_ptr<T> child);
+    // The picture box that holds the row's control, or the window.
+    HWND parentOf(const ControlSpec& row) const;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void command(WPARAM wParam, LPARAM lParam);
     void activated();
@@ -79,6 +82,8 @@ private:
     std::unique_ptr<ToolTips> toolTips_;
     std::vector<Timer*> timers_;
     std::vector<HWND> tabOrder_;
+    std::map<int, HWND> children_;                  // by row
+    std::map<std::string_view, HWND> pictureBoxes_; // by name
 
     HWND lastFocus_ = nullptr;    // the child that last had the focus
     HWND pendingFocus_ = nullptr; // set while the window could not take the focus

@@ -43,9 +43,8 @@ void initCommonControls() {
     InitCommonControls();
 }
 
-void showMessageBox(NativeWindow* owner, std::string_view text, std::string_view title,
-                    MsgIcon icon) {
-    HWND window = owner != nullptr ? static_cast<win32::FormWindow*>(owner)->hwnd() : nullptr;
+void showMessageBox(std::string_view text, std::string_view title, MsgIcon icon) {
+    HWND window = win32::forms::activeForm();
     // The box disables its owner itself; the program's other windows wait as well.
     const std::vector<HWND> others = win32::forms::disableAllExcept(window);
     const UINT type = MB_OK | (icon == MsgIcon::Warning ? MB_ICONWARNING : 0u);
