@@ -1,8 +1,7 @@
-// The forms rules of the toolkit's core, which both back ends share, over a back end that
+// The forms rules of the toolkit's core, which both back ends share, over the back end that
 // only records what the core asks of it and takes the user's input by hand.
 
-#include "toolkit/Native.h"
-#include "toolkit/Window.h"
+#include "FakeToolkit.h"
 
 #include <gtest/gtest.h>
 
@@ -15,174 +14,6 @@
 #include <vector>
 
 namespace tk {
-
-namespace {
-
-class FakeWindow;
-
-template <class Interface> class Fake : public Interface {
-public:
-    Fake(FakeWindow& window, std::function<void()> gotFocus)
-        : window_(window), gotFocus_(std::move(gotFocus)) {}
-    void setEnabled(bool) override {}
-    void setVisible(bool) override {}
-    // The focus moves at once and reports the move, as both window systems do.
-    void setFocus(FocusMove how) override;
-    bool hasFocus() const override;
-
-private:
-    FakeWindow& window_;
-    std::function<void()> gotFocus_;
-};
-
-class FakeLabel final : public Fake<NativeLabel> {
-public:
-    using Fake::Fake;
-    void setCaption(std::string_view) override {}
-    void setColors(Color, Color) override {}
-};
-
-class FakeTextBox final : public Fake<NativeTextBox> {
-public:
-    FakeTextBox(FakeWindow& window, TextBox& box)
-        : Fake(window, [&box] { box.reportGotFocus(); }), text_(box.row().caption) {}
-    void setText(std::string_view text) override {
-        text_ = text;
-        start_ = length_ = 0;
-    }
-    std::string text() const override { return text_; }
-    void setSelStart(int start) override { start_ = std::min(start, size()); }
-    int selStart() const override { return start_; }
-    void setSelLength(int length) override { length_ = std::min(length, size() - start_); }
-    int selLength() const override { return length_; }
-
-private:
-    int size() const { return static_cast<int>(text_.size()); }
-    std::string text_;
-    int start_ = 0;
-    int length_ = 0;
-};
-
-class FakeButton final : public Fake<NativeButton> {
-public:
-    FakeButton(FakeWindow& window, Button& button) : Fake(window, {}), button_(button) {}
-    void setCaption(std::string_view) override {}
-    void click() override { button_.reportClick(); }
-    void showAsDefault(bool) override {}
-
-private:
-    Button& button_;
-};
-
-class FakeTimer final : public NativeTimer {
-public:
-    void schedule(int interval) override { scheduled = interval; }
-    void stop() override { scheduled = 0; }
-    int scheduled = 0; // the interval of the next tick asked for; 0 for none
-};
-
-class FakeWindow final : public NativeWindow {
-public:
-    explicit FakeWindow(Window& window) : window_(window) {
-        last = this;
-        ++alive;
-    }
-    ~FakeWindow() override {
-        if (active_ == this) active_ = nullptr;
-        --alive;
-    }
-
-    std::unique_ptr<NativeLabel> createLabel(int row, Label& label) override {
-        return record(row, label.row(), std::make_unique<FakeLabel>(*this, nullptr));
-    }
-    std::unique_ptr<NativeTextBox> createTextBox(int row, TextBox& box) override {
-        return record(row, box.row(), std::make_unique<FakeTextBox>(*this, box));
-    }
-    std::unique_ptr<NativeButton> createButton(int row, Button& button) override {
-        return record(row, button.row(), std::make_unique<FakeButton>(*this, button));
-    }
-    std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& spec) override {
-        return record(row, spec, std::make_unique<FakeLabel>(*this, nullptr));
-    }
-    std::unique_ptr<NativeTimer> createTimer(int, Timer&) override {
-        auto native = std::make_unique<FakeTimer>();
-        timer = native.get();
-        return native;
-    }
-    void setTabOrder(std::span<const int>) override {}
-
-    void setCaption(std::string_view) override {}
-    void show() override { shown = true; }
-    // Active while it is shown; the events of its modal loop come from `whileModal`, which
-    // may close or destroy the window.
-    void showModal() override {
-        modalOwner = active_;
-        show();
-        activate();
-        const std::function<void()> events = whileModal;
-        if (events) events();
-    }
-    void close() override {
-        shown = false;
-        if (active_ == this) active_ = nullptr;
-        window_.closed();
-    }
-    bool visible() const override { return shown; }
-    bool active() const override { return active_ == this; }
-    void activate() override { active_ = this; }
-    void clearFocus() override { focus = nullptr; }
-
-    static inline FakeWindow* last = nullptr; // the one made last
-    static inline int alive = 0;
-    static inline FakeWindow* active_ = nullptr;
-
-    const NativeControl* focus = nullptr;
-    FocusMove lastMove = FocusMove::Set;
-    bool shown = false;
-    NativeWindow* modalOwner = nullptr;
-    std::function<void()> whileModal;
-    FakeTimer* timer = nullptr;
-    std::vector<std::string> made; // "name in container, row n", in the order they were made
-
-private:
-    // The control's container must have been made before it.
-    template <class T>
-    std::unique_ptr<T> record(int row, const ControlSpec& spec, std::unique_ptr<T> control) {
-        const bool held = !spec.container.empty();
-        const bool holderMade =
-            std::find(names_.begin(), names_.end(), spec.container) != names_.end();
-        made.push_back(std::string(spec.name) + " in " +
-                       (held ? (holderMade ? std::string(spec.container) : "a box not made yet")
-                             : "the window") +
-                       ", row " + std::to_string(row));
-        names_.emplace_back(spec.name);
-        return control;
-    }
-
-    Window& window_;
-    std::vector<std::string_view> names_;
-};
-
-template <class Interface> void Fake<Interface>::setFocus(FocusMove how) {
-    window_.focus = this;
-    window_.lastMove = how;
-    if (gotFocus_) gotFocus_();
-}
-
-template <class Interface> bool Fake<Interface>::hasFocus() const {
-    return window_.focus == this && window_.active();
-}
-
-} // namespace
-
-std::unique_ptr<NativeWindow> createNativeWindow(const WindowSpec&, Window& window) {
-    return std::make_unique<FakeWindow>(window);
-}
-
-// The box is active while it is open and leaves no window active behind it.
-void showMessageBox(std::string_view, std::string_view, MsgIcon) {
-    FakeWindow::active_ = nullptr;
-}
 
 namespace {
 
@@ -226,6 +57,8 @@ struct Probe {
 
 class ToolkitRules : public testing::Test {
 protected:
+    void SetUp() override { fake::reset(); }
+
     Probe probe;
     Window& window = *probe.window;
     FakeWindow& fake = probe.fake;
@@ -356,7 +189,7 @@ TEST_F(ToolkitRules, EnterAndEscapePressTheDefaultAndTheCancelButton) {
 TEST_F(ToolkitRules, AfterAModalWindowOrBoxTheWindowBeforeIsActiveAgain) {
     Probe about("About");
     fake.activate();
-    about.fake.whileModal = [&] { about.window->unload(); };
+    fake::whileModal = [&](Window&) { about.window->unload(); };
     about.window->showModal();
     EXPECT_EQ(about.fake.modalOwner, &fake);
     EXPECT_TRUE(fake.active());
@@ -366,7 +199,7 @@ TEST_F(ToolkitRules, AfterAModalWindowOrBoxTheWindowBeforeIsActiveAgain) {
 
     // Not when another window took over meanwhile.
     Probe other("Other");
-    about.fake.whileModal = [&] {
+    fake::whileModal = [&](Window&) {
         about.window->unload();
         other.fake.activate();
     };
@@ -376,7 +209,7 @@ TEST_F(ToolkitRules, AfterAModalWindowOrBoxTheWindowBeforeIsActiveAgain) {
 
     // Nor does a window destroyed while it is shown take anything with it.
     auto gone = std::make_unique<Probe>("Gone");
-    gone->fake.whileModal = [&] { gone.reset(); };
+    fake::whileModal = [&](Window&) { gone.reset(); };
     fake.activate();
     Window& shown = *gone->window;
     shown.showModal();
