@@ -35,10 +35,6 @@ protected:
         form->txtTime(1).setText(minutes);
         form->txtTime(2).setText(seconds);
     }
-    std::string fields() {
-        return form->txtTime(0).text() + " " + form->txtTime(1).text() + " " +
-               form->txtTime(2).text();
-    }
     void click(const char* name) { QTest::mouseClick(control(name), Qt::LeftButton); }
     // A tick by hand stands in for the real timer, which would otherwise tick again whenever
     // the power-off's own event processing finds it due on a slow machine.
@@ -46,11 +42,6 @@ protected:
         tk::Timer& timer = form->window().timer("Timer1");
         timer.setEnabled(false);
         timer.onTick();
-    }
-    void tickAt(tk::TimeOfDay now, std::int64_t monotonic) {
-        clock.now = now;
-        clock.monotonic = monotonic;
-        tick();
     }
     // A window on `routes` for the version, counting down to 10:30:00.
     void countTo1030(platform::RecordingPlatform& routes, platform::VersionNumbers version) {
