@@ -1,9 +1,8 @@
-#!/usr/bin/python3
 """The About window of the Windows build under Wine, opened from the countdown window and
 worked by the driver as a user would.
 
-    about_test.py CHECK --state DIR --loader WINE --exe Nodrell.exe --driver DRIVER.exe
-                  [--prefix default|winxp] [--openings N]
+    python3 -m tests.e2e.about_test CHECK --state DIR --loader WINE --exe Nodrell.exe
+        --driver DRIVER.exe [--prefix default|winxp] [--openings N]
 
 CHECK is one of:
   window           the About button opens the window modally: its caption, place, size,
@@ -28,10 +27,9 @@ import shutil
 import sys
 import time
 
-import countdown_test
-import wineprefix
-from countdown_test import DPI, MB_ICONMASK
-from form1_test import WS_CAPTION, WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_THICKFRAME, pixels
+from tests.e2e import countdown_test, wineprefix
+from tests.e2e.countdown_test import DPI, MB_ICONMASK
+from tests.e2e.form1_test import WS_CAPTION, WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_THICKFRAME, pixels
 
 CAPTION = countdown_test.CAPTION
 ABOUT = "About Nodrell"

@@ -1,8 +1,7 @@
-#!/usr/bin/python3
 """The countdown of the Windows build under Wine, worked by the driver as a user would.
 
-    countdown_test.py CHECK --state DIR --loader WINE --exe Nodrell.exe --driver DRIVER.exe
-                      [--prefix default|winxp|poweroff]
+    python3 -m tests.e2e.countdown_test CHECK --state DIR --loader WINE --exe Nodrell.exe
+        --driver DRIVER.exe [--prefix default|winxp|poweroff]
 
 CHECK is one of:
   exitwindows       a target a few seconds ahead calls ExitWindowsEx(5, 0xFFFFFFFF) when it
@@ -47,9 +46,8 @@ import subprocess
 import sys
 import time
 
-import form1_test
-import wineprefix
-from form1_test import ROW, Failures, match_rows, pixels
+from tests.e2e import form1_test, wineprefix
+from tests.e2e.form1_test import ROW, Failures, match_rows, pixels
 
 CAPTION = form1_test.CAPTION_PREFIX
 NO_TIME = ("Enter shutdown time", "No shutdown time entered.")

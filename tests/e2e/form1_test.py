@@ -1,8 +1,7 @@
-#!/usr/bin/python3
 """The countdown window of the Windows build, started under Wine and read by the driver.
 
-    form1_test.py CHECK --state DIR --loader WINE --exe Nodrell.exe --driver DRIVER.exe
-                  [--prefix default|winxp] [--dpi N]
+    python3 -m tests.e2e.form1_test CHECK --state DIR --loader WINE --exe Nodrell.exe
+        --driver DRIVER.exe [--prefix default|winxp] [--dpi N]
 
 CHECK is one of: window, controls, start-time, selection, version, look.
 Each run starts the program once, reads its window and closes it again; look starts it twice
@@ -24,7 +23,7 @@ import subprocess
 import sys
 import time
 
-import wineprefix
+from tests.e2e import wineprefix
 
 CAPTION_PREFIX = "Nodrell v1.3"
 CAPTION = "Nodrell v1.3 - Copyright (c) 2026 Ilse Marwood"

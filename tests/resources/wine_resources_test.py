@@ -1,12 +1,11 @@
-#!/usr/bin/python3
 """Runs Nodrell.exe under Wine on a private X server and checks what its resources do there:
 the manifest brings the common controls of version 6 into the process (the side-by-side
 assembly, not the system32 DLL that a program without a manifest gets), the title bar shows
 the program icon's 16 x 16 image, and the countdown window shows its two pictures in place,
 Image2 in front of Image1, with their transparent pixels showing what lies behind.
 
-    wine_resources_test.py --work DIR --loader WINE --exe Nodrell.exe --probe PROBE.exe
-                           --art app/resources [--out PNG]
+    python3 -m tests.resources.wine_resources_test --work DIR --loader WINE --exe Nodrell.exe
+        --probe PROBE.exe --art app/resources [--out PNG]
 
 It boots a throwaway prefix in DIR (about ten seconds) and removes it again. With --out it
 also saves the picture of the window.
@@ -20,12 +19,10 @@ import subprocess
 import sys
 import time
 
-sys.dont_write_bytecode = True  # nothing written into the source tree
-# The Wine prefixes and X servers of the end-to-end tests, next door.
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
-import check_resources  # noqa: E402
-import wineprefix  # noqa: E402
-from form1_test import pixels  # noqa: E402
+# The Wine prefixes and X servers of the end-to-end tests.
+from tests.e2e import wineprefix
+from tests.e2e.form1_test import pixels
+from tests.resources import check_resources
 
 CAPTION_PREFIX = "Nodrell v1.3"
 DPI = 96  # Wine's default

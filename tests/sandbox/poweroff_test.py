@@ -1,8 +1,8 @@
-#!/usr/bin/python3
 """The Linux power-off routes of the real program, end to end, in a sandbox.
 
-    namespaces.py poweroff_test.py CASE --program NODRELL --login1 LOGIN1-STANDIN
-        --uname5 UNAME-SHIM.so --shutdown SHUTDOWN-STANDIN
+    python3 -m tests.sandbox.namespaces python3 -m tests.sandbox.poweroff_test CASE
+        --program NODRELL --login1 LOGIN1-STANDIN --uname5 UNAME-SHIM.so
+        --shutdown SHUTDOWN-STANDIN
 
 The program runs on an X server of its own and is worked with xdotool as a user would: a
 target a few seconds ahead typed into its fields, then Start. It runs in the private mount
@@ -42,10 +42,9 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
-from countdown_test import box  # noqa: E402
-from form1_test import CAPTION_PREFIX, Failures  # noqa: E402
-from wineprefix import start_xvfb  # noqa: E402
+from tests.e2e.countdown_test import box
+from tests.e2e.form1_test import CAPTION_PREFIX, Failures
+from tests.e2e.wineprefix import start_xvfb
 
 SHUTDOWN = "/sbin/shutdown"
 HOST_BUS_FOLDER = "/run/dbus"
