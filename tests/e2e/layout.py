@@ -1,5 +1,5 @@
-"""The windows' layout tables, read from the C++ source that builds the windows: the tests
-take every place, size and caption from there.
+"""The windows' layout tables, read from the C++ source that builds the windows, and where
+their rows lie in pixels: the tests take every place, size and caption from there.
 
 The reader takes a table as it is written: one `const std::array Layout{...}` of
 `ControlSpec{.field = value, ...}` rows and one `const tk::WindowSpec Window{...}`. Whatever
@@ -14,11 +14,20 @@ import re
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 
+# The countdown window's caption and how it begins, and the About window's; the tables build
+# them from the version's macros.
+CAPTION_PREFIX = "Nodrell v1.3"
+CAPTION = "Nodrell v1.3 - Copyright (c) 2026 Ilse Marwood"
+ABOUT_CAPTION = "About Nodrell"
+
 # The kinds of row that are windows of their own, with their window class under Windows
 # (None: the program's own), and those that are not.
 WINDOW_CLASSES = {"Label": "Static", "Button": "Button", "TextBox": "Edit", "PictureBox": None,
                   "Image": "Static"}
 WINDOWLESS = ("Line", "Timer")
+
+DPI = 96  # Wine's default, and the tests' screen
+PICTURE_BORDER = 2  # pixels of the sunken edge around a picture box's inside
 
 TOKEN = re.compile(r'\s+|//[^\n]*|/\*.*?\*/|(?P<string>"(?:\\.|[^"\\\n])*")|(?P<number>\d\w*)'
                    r'|(?P<word>[A-Za-z_]\w*(?:::\w+)*)|(?P<mark>[^\s\w"])', re.S)
@@ -144,6 +153,61 @@ class Table:
         if point and (len(point) != 6 or point[:2] != ["tk::Point", "{"]):
             raise LayoutError(f"a position {' '.join(point)}, not tk::Point{{x, y}}")
         self.position = (int(point[2]), int(point[4])) if point else None
+
+    def box(self, name):
+        """The row's bounds in the window's client area, in pixels at the tests' DPI: x, y,
+        width, height."""
+        row = self.row[name]
+        x, y, w, h = (pixels(v, DPI) for v in row.box)
+        if row.container:
+            cx, cy = (pixels(v, DPI) + PICTURE_BORDER for v in self.row[row.container].box[:2])
+            x, y = x + cx, y + cy
+        return x, y, w, h
+
+    def centre(self, name):
+        """The row's centre in the window's client area, where a user would click it."""
+        x, y, w, h = self.box(name)
+        return f"@{x + w // 2},{y + h // 2}"
+
+    def match(self, window, children):
+        """Finds each row's window in a dump by its place: by its parent and its top left
+        corner. Returns ({row name: child record}, {row name: why it was not found})."""
+        found, missing = {}, {}
+        for row in self.rows:
+            if row.container is None:
+                parent = window["hwnd"]
+            elif row.container in found:
+                parent = found[row.container]["hwnd"]
+            else:
+                missing[row.name] = f"its container {row.container} is missing"
+                continue
+            x, y = (pixels(v, window["dpi"]) for v in row.box[:2])
+            wanted = WINDOW_CLASSES[row.kind]
+            at_place = [
+                c for c in children
+                if c["parent"] == parent and tuple(c["parentRect"][:2]) == (x, y)
+                and (wanted is None or c["class"].lower() == wanted.lower())
+            ]
+            if row.kind == "PictureBox":
+                # A picture box holds the controls of its rows; anything else at its place
+                # cannot be it.
+                holders = [c for c in at_place if any(d["parent"] == c["hwnd"] for d in children)]
+                at_place = holders or at_place
+            if len(at_place) == 1:
+                found[row.name] = at_place[0]
+            else:
+                where = "the window" if row.container is None else row.container
+                missing[row.name] = (
+                    f"{len(at_place)} windows of class {wanted or 'any'} at ({x}, {y}) "
+                    f"in {where}, expected one"
+                )
+        return found, missing
+
+
+def pixels(twips, dpi):
+    """As tk::twipsToPixels: to the nearest pixel, halves away from zero."""
+    scaled = twips * dpi
+    return (scaled + 720) // 1440 if scaled >= 0 else -((-scaled + 720) // 1440)
 
 
 def read(path):

@@ -18,9 +18,8 @@ import sys
 import time
 
 from tests.e2e import fixture, wineprefix
+from tests.e2e.layout import ABOUT_CAPTION, CAPTION_PREFIX
 
-CAPTION_PREFIX = "Nodrell v1.3"
-ABOUT_CAPTION = "About Nodrell"
 ABOUT_BUTTON = "About"
 SETTLE_S = 1.5  # lets the window paint, and the clock tick, before the picture
 

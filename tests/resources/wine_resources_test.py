@@ -19,19 +19,16 @@ import subprocess
 import sys
 import time
 
-# The Wine prefixes and X servers of the end-to-end tests.
+# The Wine prefixes and X servers of the end-to-end tests, and the countdown window's layout.
 from tests.e2e import wineprefix
-from tests.e2e.form1_test import pixels
+from tests.e2e.layout import CAPTION_PREFIX, DPI, FORM1, pixels
 from tests.resources import check_resources
 
-CAPTION_PREFIX = "Nodrell v1.3"
-DPI = 96  # Wine's default
 # The prefix, set up as the end-to-end tests' default one.
 PREFIX = "default"
 BOOT_TIMEOUT_S = 120
-# Where the countdown window's pictures lie, in twips from its client area's top left:
-# Image2 first, as it lies in front.
-IMAGES = [("Image2", "logo2.ico", 3600, 660), ("Image1", "logo1.gif", 3240, 240)]
+# The countdown window's pictures: Image2 first, as it lies in front.
+IMAGES = [("Image2", "logo2.ico"), ("Image1", "logo1.gif")]
 
 
 def decode(image):
@@ -63,7 +60,8 @@ def check_pictures(check, screen, client, art):
     """The screen around the two pictures against what they should make together."""
     background = screen[client[1] + pixels(240, DPI)][client[0] + pixels(4560, DPI)]
     placed = []
-    for name, file, left, top in IMAGES:
+    for name, file in IMAGES:
+        left, top = FORM1.row[name].box[:2]  # twips from the client area's top left
         width, height, rows = decode(str(art / file))
         check((width, height) == (48, 48), f"{name} ({file}) is {width} x {height}")
         placed.append((name, client[0] + pixels(left, DPI), client[1] + pixels(top, DPI), width, height, rows))

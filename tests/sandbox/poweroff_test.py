@@ -42,8 +42,8 @@ import sys
 import tempfile
 import time
 
-from tests.e2e.countdown_test import box
-from tests.e2e.form1_test import CAPTION_PREFIX, Failures
+from tests.e2e.harness import Failures
+from tests.e2e.layout import CAPTION_PREFIX, FORM1
 from tests.e2e.wineprefix import start_xvfb
 
 SHUTDOWN = "/sbin/shutdown"
@@ -305,7 +305,7 @@ class Sandbox:
         return self.xdotool("search", "--onlyvisible", "--name", name)
 
     def click(self, name):
-        x, y, w, h = box(name)
+        x, y, w, h = FORM1.box(name)
         self.xdotool("mousemove", "--window", self.window, str(x + w // 2), str(y + h // 2),
                      "click", "1")
         time.sleep(0.05)
@@ -341,12 +341,12 @@ class Sandbox:
             return tuple(data[i:i + 3])
 
         def has_dark_text(name):
-            x, y, w, h = box(name)
+            x, y, w, h = FORM1.box(name)
             return any(max(pixel(px, py)) < 80 for px in range(x + 4, x + w - 4)
                        for py in range(y + 4, y + h - 4))
 
-        left = box("lblCountDown")
-        field = box("txtTime(0)")
+        left = FORM1.box("lblCountDown")
+        field = FORM1.box("txtTime(0)")
         return {
             "green": pixel(left[0] + 3, left[1] + 3) == GREEN,
             "start enabled": has_dark_text("Command1(0)"),
