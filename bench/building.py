@@ -10,8 +10,8 @@ build/asan: scripts/test's sanitizer build, for the reliability tests."""
 import dataclasses
 import pathlib
 
-from programs import ROOT, run
-import winehost
+from bench.programs import ROOT, run
+from tests.e2e import winehost
 
 ASAN = ROOT / "build" / "asan"
 

@@ -15,9 +15,9 @@ import subprocess
 import tempfile
 import time
 
-import pe_check  # the list of DLLs that every Windows has
-import wineprefix
-from programs import (Watched, json_line, peak_rss_kib, run, usage, window_title)
+from bench.programs import Watched, json_line, peak_rss_kib, run, usage, window_title
+from tests.e2e import pe_check  # the list of DLLs that every Windows has
+from tests.e2e import wineprefix
 
 KSHUTDOWN = ["kshutdown", "--test", "8h"]
 

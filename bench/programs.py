@@ -5,12 +5,11 @@ import os
 import pathlib
 import signal
 import subprocess
-import sys
 import time
 
+from tests.e2e import wineprefix  # X servers, JSON lines
+
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-sys.path.insert(0, str(ROOT / "tests" / "e2e"))
-import wineprefix  # noqa: E402  (X servers, JSON lines)
 
 began = time.monotonic()
 started = set()  # (pid, marker) of every process started and not yet ended

@@ -9,7 +9,7 @@ import subprocess
 import threading
 import time
 
-from programs import ROOT, end_process, started
+from bench.programs import ROOT, end_process, started
 
 WORKERS = 2
 

@@ -4,8 +4,8 @@ of the idle program showed and what was done about it, is kept by hand in bench/
 import math
 import re
 
-from programs import ROOT
-from stats import idle_samples, median, percentile, quartiles, request_delays_ms, targets
+from bench.programs import ROOT
+from bench.stats import idle_samples, median, percentile, quartiles, request_delays_ms, targets
 
 FINDINGS = ROOT / "bench" / "findings.md"
 

@@ -1,9 +1,8 @@
-#!/usr/bin/python3
 """The About window of the Windows build under Wine, opened from the countdown window and
 worked by the driver as a user would.
 
-    about_test.py CHECK --state DIR --loader WINE --exe Nodrell.exe --driver DRIVER.exe
-                  [--prefix default|winxp] [--openings N]
+    python3 -m tests.e2e.about_test CHECK --state DIR --loader WINE --exe Nodrell.exe
+        --driver DRIVER.exe [--prefix default|winxp] [--openings N]
 
 CHECK is one of:
   window           the About button opens the window modally: its caption, place, size,
@@ -28,35 +27,25 @@ import shutil
 import sys
 import time
 
-import countdown_test
-import wineprefix
-from countdown_test import DPI, MB_ICONMASK
-from form1_test import WS_CAPTION, WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_THICKFRAME, pixels
+from tests.e2e import harness, wineprefix
+from tests.e2e.harness import MB_ICONMASK, WS_CAPTION, WS_MAXIMIZEBOX, WS_MINIMIZEBOX
+from tests.e2e.harness import WS_THICKFRAME
+from tests.e2e.layout import ABOUT_CAPTION as ABOUT, CAPTION_PREFIX as CAPTION
+from tests.e2e.layout import DPI, FORM1, FRM_ABOUT, WINDOW_CLASSES, pixels
 
-CAPTION = countdown_test.CAPTION
-ABOUT = "About Nodrell"
 HOME_PAGE = "https://nodrell.example.org/"
-ABOUT_BUTTON = countdown_test.centre("Command3")
-CLOSE_BUTTON = countdown_test.CLOSE
+ABOUT_BUTTON = FORM1.centre("Command3")
+CLOSE_BUTTON = FORM1.centre("Command2")
+HOURS = FORM1.centre("txtTime(0)")
 OK = "OK"
 SYSINFO = "&System Info..."
 UNAVAILABLE = "System Information Is Unavailable At This Time"
 BOX = "=Nodrell"  # the message box: its caption is exactly the title
 
-CLIENT_TWIPS = (5730, 3555)
-POSITION_TWIPS = (2340, 1935)
-
-# The controls the checks name, by their place in the window's client area (twips, as in
-# forms/frmAbout/frmAboutLayout.cpp), with the class and text each must have; None where the
-# label sizes itself to its text.
-CONTROLS = {
-    "cmdOK": ("Button", OK, (4245, 2625, 1260, 345)),
-    "cmdSysInfo": ("Button", SYSINFO, (4260, 3075, 1245, 345)),
-    "lblTitle": ("Static", "Nodrell", (1050, 240, 3885, 480)),
-    "lblTitle2": ("Static", "Nodrell", (1080, 225, 3885, 480)),
-    "lblVersion": ("Static", "Version 1.3.0", (1110, 780, 1785, 225)),
-    "lblURL": ("Static", HOME_PAGE, (1080, 2100, None, None)),
-}
+# The controls the checks name, found by their place in the window's layout table, with the
+# text each must have.
+TEXTS = {"cmdOK": OK, "cmdSysInfo": SYSINFO, "lblTitle": "Nodrell", "lblTitle2": "Nodrell",
+         "lblVersion": "Version 1.3.0", "lblURL": HOME_PAGE}
 
 # Window styles (winuser.h), besides those of the countdown window's checks.
 WS_EX_DLGMODALFRAME = 0x00000001
@@ -96,7 +85,7 @@ OBJECT_TOLERANCE = 8
 HANDLE_TOLERANCE = 4
 
 
-class AboutTest(countdown_test.Test):
+class AboutTest(harness.Test):
     def open_about(self):
         """The driver's commands that open the About window and wait until it has the focus."""
         return [["press", CAPTION, ABOUT_BUTTON], ["wait-window", ABOUT, "5000"],
@@ -137,19 +126,15 @@ class AboutTest(countdown_test.Test):
                        if focus else ""))
 
 
-def expected_box(box):
-    return tuple(pixels(v, DPI) if v is not None else None for v in box)
-
-
 def check_about_dump(test, window, children, main_window):
     """The About window as dumped right after it opened."""
     test.check(window["caption"] == ABOUT, f"caption {window['caption']!r}")
     test.check(window["class"] == main_window["class"],
                f"a window of the program's form class {window['class']!r}")
-    position = tuple(pixels(v, DPI) for v in POSITION_TWIPS)
+    position = tuple(pixels(v, DPI) for v in FRM_ABOUT.position)
     test.check(tuple(window["rect"][:2]) == position,
                f"its top left at {tuple(window['rect'][:2])}, expected {position}")
-    client = tuple(pixels(v, DPI) for v in CLIENT_TWIPS)
+    client = tuple(pixels(v, DPI) for v in FRM_ABOUT.client)
     test.check(tuple(window["client"]) == client,
                f"client area {window['client'][0]} x {window['client'][1]}, expected "
                f"{client[0]} x {client[1]}")
@@ -161,8 +146,9 @@ def check_about_dump(test, window, children, main_window):
     test.check(window["focus"] != 0 and window["active"] == window["hwnd"],
                "it is the active window")
 
-    for name, (cls, text, box) in CONTROLS.items():
-        want = expected_box(box)
+    for name, text in TEXTS.items():
+        row, cls = FRM_ABOUT.row[name], WINDOW_CLASSES[FRM_ABOUT.row[name].kind]
+        want = tuple(pixels(v, DPI) for v in row.box)
         at_place = [c for c in children if c["parent"] == window["hwnd"]
                     and tuple(c["parentRect"][:2]) == want[:2]
                     and c["class"].lower() == cls.lower()]
@@ -171,7 +157,7 @@ def check_about_dump(test, window, children, main_window):
             continue
         control = at_place[0]
         test.check(control["text"] == text, f"{name} reads {control['text']!r}")
-        if want[2] is not None:
+        if not row.auto_size:
             test.check(tuple(control["parentRect"][2:]) == want[2:],
                        f"{name} is {control['parentRect'][2]} x {control['parentRect'][3]}")
         test.check(control["visible"] and control["enabled"], f"{name} is visible and enabled")
@@ -189,7 +175,7 @@ def run_window(test):
         # A click on the countdown window's Close while About is open must not get through.
         ["click", CAPTION, CLOSE_BUTTON],
         ["key", ABOUT, "escape"], ["wait-gone", ABOUT, "3000"], ["windows"], ["dump", CAPTION],
-        ["type", CAPTION, countdown_test.HOURS, "07"], ["dump", CAPTION],
+        ["type", CAPTION, HOURS, "07"], ["dump", CAPTION],
         # Again, closed with Enter on OK this time.
         *test.open_about(), ["key", ABOUT, "enter"], ["wait-gone", ABOUT, "3000"], ["windows"],
         ["stop", "5000"],

@@ -1,8 +1,7 @@
-#!/usr/bin/python3
 """The countdown of the Windows build under Wine, worked by the driver as a user would.
 
-    countdown_test.py CHECK --state DIR --loader WINE --exe Nodrell.exe --driver DRIVER.exe
-                      [--prefix default|winxp|poweroff]
+    python3 -m tests.e2e.countdown_test CHECK --state DIR --loader WINE --exe Nodrell.exe
+        --driver DRIVER.exe [--prefix default|winxp|poweroff]
 
 CHECK is one of:
   exitwindows       a target a few seconds ahead calls ExitWindowsEx(5, 0xFFFFFFFF) when it
@@ -40,21 +39,18 @@ under Wine ExitWindowsEx ends the prefix's processes only, and the stand-in only
 """
 
 import datetime
-import json
 import os
 import re
 import subprocess
 import sys
 import time
 
-import form1_test
-import wineprefix
-from form1_test import ROW, Failures, match_rows, pixels
+from tests.e2e import harness, wineprefix
+from tests.e2e.harness import MB_ICONMASK
+from tests.e2e.layout import CAPTION_PREFIX as CAPTION, FORM1
 
-CAPTION = form1_test.CAPTION_PREFIX
 NO_TIME = ("Enter shutdown time", "No shutdown time entered.")
 INVALID = ("Invallid time value", "Not a valid time.")
-MB_ICONMASK = 0xF0
 MB_ICONWARNING = 0x30
 DWORD = 0xFFFFFFFF  # a traced 32-bit argument, whatever the trace shows above it
 
@@ -70,98 +66,19 @@ ANY_REASON = 0xFFFFFFFF
 # clock ticks four times a second).
 AHEAD_S = 3
 LATE_S = 2.5
-DPI = 96
-PICTURE_BORDER = 2  # pixels of the sunken edge around a picture box's inside
 # Enter pressed, held down (an auto-repeat) and let go.
 HELD_ENTER = ["key", CAPTION, "enter", "1"]
 
 
-def box(name):
-    """The control's bounds in the window's client area, in pixels: x, y, width, height."""
-    row = ROW[name]
-    x, y, w, h = (pixels(v, DPI) for v in row.box)
-    if row.container:
-        cx, cy = (pixels(v, DPI) + PICTURE_BORDER for v in ROW[row.container].box[:2])
-        x, y = x + cx, y + cy
-    return x, y, w, h
+HOURS, MINUTES, SECONDS = (FORM1.centre(f"txtTime({i})") for i in range(3))
+START, STOP = FORM1.centre("Command1(0)"), FORM1.centre("Command1(1)")
+CLOSE, ABOUT = FORM1.centre("Command2"), FORM1.centre("Command3")
 
 
-def centre(name):
-    """The control's centre in the window's client area, where a user would click it."""
-    x, y, w, h = box(name)
-    return f"@{x + w // 2},{y + h // 2}"
-
-
-HOURS, MINUTES, SECONDS = (centre(f"txtTime({i})") for i in range(3))
-START, STOP, CLOSE = centre("Command1(0)"), centre("Command1(1)"), centre("Command2")
-ABOUT = centre("Command3")
-
-class Test:
-    def __init__(self, args):
-        self.args = args
-        self.wine = wineprefix.Wine(args.state, args.loader).load()
-        self.prefix = args.prefix
-        self.exe = wineprefix.windows_path(args.exe)
-        self.failures = Failures()
-        self.records = []
-        self.relay = []
-        self.output = ""
-        self.shutdown_log = self.wine.log_dir / f"shutdown-{args.check}-{os.getpid()}.log"
-        self.shutdown_log.unlink(missing_ok=True)
-        self.extra_env = {
-            wineprefix.SHUTDOWN_LOG_VARIABLE: wineprefix.windows_path(self.shutdown_log)}
-
-    def check(self, condition, message):
-        return self.failures.check(condition, message)
-
-    def drive(self, commands, timeout=25, relay=True):
-        """Runs the driver with the program started first; keeps its records.
-
-        `relay` traces the power-off, message box and shell calls; it slows every window
-        message down, so the long runs go without it."""
-        began = time.monotonic()
-        self.before = datetime.datetime.now()
-        code, self.records, self.output = self.wine.driver(
-            self.prefix, self.args.driver,
-            [["start", self.exe], ["wait-window", CAPTION, "15000"], *commands], timeout,
-            debug=wineprefix.RELAY_DEBUG if relay else None, extra_env=self.extra_env)
-        print(f"the driver ran {time.monotonic() - began:.2f} s")
-        if code is None:
-            self.wine.kill_server(self.prefix)
-        self.relay = wineprefix.relay_calls(self.output)
-        self.check(code == 0, f"the driver ran through (exit code {code})")
-        for record in self.all("error"):
-            self.check(False, f"driver: {record['message']}")
-        return code == 0
-
-    def all(self, kind):
-        return [r for r in self.records if r["type"] == kind]
-
-    def dumps(self):
-        """Each dump: (window record, [child records])."""
-        result, current = [], None
-        for record in self.records:
-            if record["type"] == "window":
-                current = (record, [])
-                result.append(current)
-            elif record["type"] == "child" and current:
-                current[1].append(record)
-        return result
-
-    def listings(self):
-        """Each `windows` listing: [top-level window records]."""
-        result, current = [], []
-        for record in self.records:
-            if record["type"] == "top":
-                current.append(record)
-            elif record["type"] == "windows-end":
-                result.append(current)
-                current = []
-        return result
-
+class CountdownTest(harness.Test):
     def controls(self, dump):
         window, children = dump
-        found, missing = match_rows(window, children)
+        found, missing = FORM1.match(window, children)
         for name, why in missing.items():
             if name.startswith(("txtTime", "Command", "lblCountDown")):
                 self.check(False, f"{name} found ({why})")
@@ -178,11 +95,6 @@ class Test:
 
     def power_off_calls(self):
         return [args for name, args in self.relay if name == "user32.ExitWindowsEx"]
-
-    def shutdown_starts(self):
-        if not self.shutdown_log.exists():
-            return []
-        return wineprefix.json_records(self.shutdown_log.read_text(errors="replace"))
 
     def check_no_power_off(self):
         self.check(not self.power_off_calls(),
@@ -217,23 +129,6 @@ class Test:
         focus = self.all("focus")[0]
         self.check(focus["on"], f"after OK the {field} field has the focus (it is on "
                                 f"{focus.get('focusClass')} {focus.get('focusText')!r})")
-
-    def report(self):
-        if self.failures.items:
-            print("--- the driver's records")
-            for record in self.records:
-                print(json.dumps(record))
-            print("--- traced calls")
-            for call in self.relay:
-                print(call)
-            if self.shutdown_log.exists():
-                print("--- shutdown.exe stand-in log")
-                print(self.shutdown_log.read_text(errors="replace"))
-            if not self.records:
-                print(self.output[-4000:])
-            print(f"{len(self.failures.items)} check(s) failed")
-            return 1
-        return 0
 
 
 def check_field_state(test, found, counting, caption=None):
@@ -435,7 +330,7 @@ def run_no_time(test):
         return
     test.check_warning(NO_TIME, "hours")
     found = test.controls(test.dumps()[1])
-    check_field_state(test, found, counting=False, caption=ROW["Command1(0)"].caption)
+    check_field_state(test, found, counting=False, caption=FORM1.row["Command1(0)"].caption)
     texts = [found[f"txtTime({i})"]["text"] for i in range(3) if f"txtTime({i})" in found]
     test.check(texts == ["00", "00", "00"], f"the fields still read {texts}")
     held = [r["caption"] for r in test.listings()[1]]
@@ -567,7 +462,7 @@ CHECKS = {
 
 def main():
     args = wineprefix.test_arguments(CHECKS).parse_args()
-    test = Test(args)
+    test = CountdownTest(args)
     CHECKS[args.check](test)
     return test.report()
 

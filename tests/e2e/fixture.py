@@ -1,8 +1,8 @@
-#!/usr/bin/python3
 """Sets up and tears down the X servers and Wine prefixes shared by the e2e tests.
 
-    fixture.py setup   --state DIR --loader WINE --driver DRIVER.exe [--standin SHUTDOWN.exe]
-    fixture.py cleanup --state DIR --loader WINE
+    python3 -m tests.e2e.fixture setup --state DIR --loader WINE --driver DRIVER.exe
+        [--standin SHUTDOWN.exe]
+    python3 -m tests.e2e.fixture cleanup --state DIR --loader WINE
 
 setup replaces whatever an earlier run left in DIR; --standin is put in place of each
 prefix's shutdown.exe. cleanup ends every process that setup
@@ -16,7 +16,7 @@ import shutil
 import sys
 import time
 
-import wineprefix
+from tests.e2e import wineprefix
 
 BOOT_TIMEOUT_S = 120
 

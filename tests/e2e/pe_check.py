@@ -1,10 +1,9 @@
-#!/usr/bin/python3
 """Checks the built Windows executable as a file: its processor, that it is a windowed
 program, that it needs no DLL beyond those every Windows has, so it runs when copied
 alone onto a machine, and its hardening: address randomisation with its relocations,
 non-executable data, terminal-server awareness and the stack protector.
 
-    pe_check.py Nodrell.exe --machine i386|amd64 [--max-bytes N]
+    python3 -m tests.e2e.pe_check Nodrell.exe --machine i386|amd64 [--max-bytes N]
 """
 
 import argparse

@@ -1,10 +1,9 @@
-#!/usr/bin/python3
 """Takes the picture of the countdown window under Wine that docs/form1-wine.png shows, or
 with --about the About window over it (docs/about-wine.png); with --dpi on a screen of that
 many dots per inch (docs/form1-wine-144.png, docs/about-wine-144.png).
 
-    screenshot.py --work DIR --loader WINE --exe Nodrell.exe --driver DRIVER.exe --out PNG
-                  [--about] [--dpi N]
+    python3 -m tests.e2e.screenshot --work DIR --loader WINE --exe Nodrell.exe
+        --driver DRIVER.exe --out PNG [--about] [--dpi N]
 
 It boots its own prefix and X server in DIR (about ten seconds) and ends them again; the
 ctest run is not involved. Also: cmake --build <dir> --target form1-screenshot (or
@@ -18,11 +17,9 @@ import subprocess
 import sys
 import time
 
-import fixture
-import wineprefix
+from tests.e2e import fixture, wineprefix
+from tests.e2e.layout import ABOUT_CAPTION, CAPTION_PREFIX
 
-CAPTION_PREFIX = "Nodrell v1.3"
-ABOUT_CAPTION = "About Nodrell"
 ABOUT_BUTTON = "About"
 SETTLE_S = 1.5  # lets the window paint, and the clock tick, before the picture
 

@@ -5,9 +5,9 @@ the same sources built for x86_64 stand in. Whichever build it is, its loader, t
 that sets up and serves its prefixes, and the prefixes' WINEARCH must all be of one kind: a
 64-bit server turns a prefix into a 64-bit installation that the 32-bit loader refuses.
 
-Run as a script it answers the build scripts:
-  winehost.py e2e-build      the build folder whose program the end-to-end tests drive here
-  winehost.py loader BUILD   the Wine loader of that build ("win32" or "win64")
+Run as a module (python3 -m tests.e2e.winehost) it answers the build scripts:
+  e2e-build      the build folder whose program the end-to-end tests drive here
+  loader BUILD   the Wine loader of that build ("win32" or "win64")
 """
 
 import dataclasses

@@ -1,4 +1,3 @@
-#!/usr/bin/python3
 """The choice of Wine for the end-to-end tests, for both kinds of host, without running Wine:
 a host runs either kind's tests, so the kind it does not take is checked here as well."""
 
@@ -7,8 +6,7 @@ import io
 import tempfile
 import unittest
 
-import winehost
-import wineprefix
+from tests.e2e import winehost, wineprefix
 
 ELF_CLASS = {1: "32-bit", 2: "64-bit"}
 

@@ -15,7 +15,7 @@ import subprocess
 import tempfile
 import time
 
-import winehost
+from tests.e2e import winehost
 
 STATE_FILE = "state.json"
 

@@ -1,17 +1,18 @@
-#!/usr/bin/python3
 """Makes the packages from a build tree and checks what they hold.
 
-    check_package.py install --build DIR --work DIR --cmake CMAKE --probe PROGRAM
+    python3 -m tests.resources.check_package install|deb|zip ...
+
+    install --build DIR --work DIR --cmake CMAKE --probe PROGRAM
         Linux: cmake --install to a folder puts the program, its desktop entry, icons and
         AppStream metadata, and machine.reg in place; the platform's registry look-up, run
         from the installed bin folder with XDG_CONFIG_DIRS unset, finds that machine.reg.
-    check_package.py deb --build DIR --work DIR --cpack CPACK --version X.Y.Z --source DIR
+    deb --build DIR --work DIR --cpack CPACK --version X.Y.Z --source DIR
         Linux: CPack's Debian package holds the same files below /usr, with machine.reg in
         /etc as a conffile; its control fields; its program, unpacked, answers without a
         display, on one its window's X11 class is the entry's StartupWMClass; its desktop
         entry, AppStream metadata, manual page and itself pass their checkers (lintian,
         hardening-check on its program).
-    check_package.py zip --build DIR --work DIR --cpack CPACK --machine i386|amd64 --art DIR
+    zip --build DIR --work DIR --cpack CPACK --machine i386|amd64 --art DIR
         Windows: CPack's ZIP holds Nodrell.exe alone, with all its resources.
 """
 
@@ -30,9 +31,8 @@ import urllib.parse
 import xml.etree.ElementTree as ET
 import zipfile
 
-sys.dont_write_bytecode = True  # nothing written into the source tree
-import check_resources  # noqa: E402
-from wineprefix import start_xvfb  # noqa: E402
+from tests.e2e.wineprefix import start_xvfb
+from tests.resources import check_resources
 
 APP_ID = "org.example.nodrell"
 ICON_SIZES = (16, 24, 32, 48, 64, 128)
@@ -319,7 +319,7 @@ def package_zip(args, check):
         exe.parent.mkdir()
         exe.write_bytes(archive.read("Nodrell.exe"))
     # The packed program is the whole program: its resources, its imports.
-    result = subprocess.run([sys.executable, str(pathlib.Path(check_resources.__file__)), str(exe),
+    result = subprocess.run([sys.executable, "-B", "-m", check_resources.__name__, str(exe),
                              "--machine", args.machine, "--art", args.art], capture_output=True, text=True,
                             timeout=60)
     check(result.returncode == 0, "the packed Nodrell.exe passes the resource checks")

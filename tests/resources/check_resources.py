@@ -1,9 +1,8 @@
-#!/usr/bin/python3
 """Reads the resources back out of the built Nodrell.exe and checks each of them: the
 version information, the application manifest, the program icon and the pictures the
 windows name; and that the program imports nothing but the DLLs of Windows.
 
-    check_resources.py Nodrell.exe --machine i386|amd64 --art app/resources
+    python3 -m tests.resources.check_resources Nodrell.exe --machine i386|amd64 --art app/resources
 
 The manifest's exact bytes (584 of them) are checked on the 32-bit program; the 64-bit
 build names its own processor instead of X86 and must otherwise be the same text.
@@ -16,8 +15,7 @@ import sys
 import xml.etree.ElementTree as ET
 
 # The PE reader of the executable checks, next door.
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
-import pe_check  # noqa: E402
+from tests.e2e import pe_check
 
 US_ENGLISH = 0x0409
 

@@ -1,12 +1,11 @@
-#!/usr/bin/python3
 """Runs Nodrell.exe under Wine on a private X server and checks what its resources do there:
 the manifest brings the common controls of version 6 into the process (the side-by-side
 assembly, not the system32 DLL that a program without a manifest gets), the title bar shows
 the program icon's 16 x 16 image, and the countdown window shows its two pictures in place,
 Image2 in front of Image1, with their transparent pixels showing what lies behind.
 
-    wine_resources_test.py --work DIR --loader WINE --exe Nodrell.exe --probe PROBE.exe
-                           --art app/resources [--out PNG]
+    python3 -m tests.resources.wine_resources_test --work DIR --loader WINE --exe Nodrell.exe
+        --probe PROBE.exe --art app/resources [--out PNG]
 
 It boots a throwaway prefix in DIR (about ten seconds) and removes it again. With --out it
 also saves the picture of the window.
@@ -20,21 +19,16 @@ import subprocess
 import sys
 import time
 
-sys.dont_write_bytecode = True  # nothing written into the source tree
-# The Wine prefixes and X servers of the end-to-end tests, next door.
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
-import check_resources  # noqa: E402
-import wineprefix  # noqa: E402
-from form1_test import pixels  # noqa: E402
+# The Wine prefixes and X servers of the end-to-end tests, and the countdown window's layout.
+from tests.e2e import wineprefix
+from tests.e2e.layout import CAPTION_PREFIX, DPI, FORM1, pixels
+from tests.resources import check_resources
 
-CAPTION_PREFIX = "Nodrell v1.3"
-DPI = 96  # Wine's default
 # The prefix, set up as the end-to-end tests' default one.
 PREFIX = "default"
 BOOT_TIMEOUT_S = 120
-# Where the countdown window's pictures lie, in twips from its client area's top left:
-# Image2 first, as it lies in front.
-IMAGES = [("Image2", "logo2.ico", 3600, 660), ("Image1", "logo1.gif", 3240, 240)]
+# The countdown window's pictures: Image2 first, as it lies in front.
+IMAGES = [("Image2", "logo2.ico"), ("Image1", "logo1.gif")]
 
 
 def decode(image):
@@ -66,7 +60,8 @@ def check_pictures(check, screen, client, art):
     """The screen around the two pictures against what they should make together."""
     background = screen[client[1] + pixels(240, DPI)][client[0] + pixels(4560, DPI)]
     placed = []
-    for name, file, left, top in IMAGES:
+    for name, file in IMAGES:
+        left, top = FORM1.row[name].box[:2]  # twips from the client area's top left
         width, height, rows = decode(str(art / file))
         check((width, height) == (48, 48), f"{name} ({file}) is {width} x {height}")
         placed.append((name, client[0] + pixels(left, DPI), client[1] + pixels(top, DPI), width, height, rows))

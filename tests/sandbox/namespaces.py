@@ -1,7 +1,6 @@
-#!/usr/bin/python3
 """Runs a command in mount and network namespaces of its own, whose mounts propagate nowhere:
 
-    namespaces.py COMMAND [ARGUMENT...]
+    python3 -m tests.sandbox.namespaces COMMAND [ARGUMENT...]
 
 Root makes them directly. Any other user makes them inside a user namespace of their own in
 which they are root (unshare --user --map-root-user), as the kernel lets unprivileged users

@@ -1,8 +1,8 @@
-#!/usr/bin/python3
 """The Linux power-off routes of the real program, end to end, in a sandbox.
 
-    namespaces.py poweroff_test.py CASE --program NODRELL --login1 LOGIN1-STANDIN
-        --uname5 UNAME-SHIM.so --shutdown SHUTDOWN-STANDIN
+    python3 -m tests.sandbox.namespaces python3 -m tests.sandbox.poweroff_test CASE
+        --program NODRELL --login1 LOGIN1-STANDIN --uname5 UNAME-SHIM.so
+        --shutdown SHUTDOWN-STANDIN
 
 The program runs on an X server of its own and is worked with xdotool as a user would: a
 target a few seconds ahead typed into its fields, then Start. It runs in the private mount
@@ -42,10 +42,9 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "e2e"))
-from countdown_test import box  # noqa: E402
-from form1_test import CAPTION_PREFIX, Failures  # noqa: E402
-from wineprefix import start_xvfb  # noqa: E402
+from tests.e2e.harness import Failures
+from tests.e2e.layout import CAPTION_PREFIX, FORM1
+from tests.e2e.wineprefix import start_xvfb
 
 SHUTDOWN = "/sbin/shutdown"
 HOST_BUS_FOLDER = "/run/dbus"
@@ -306,7 +305,7 @@ class Sandbox:
         return self.xdotool("search", "--onlyvisible", "--name", name)
 
     def click(self, name):
-        x, y, w, h = box(name)
+        x, y, w, h = FORM1.box(name)
         self.xdotool("mousemove", "--window", self.window, str(x + w // 2), str(y + h // 2),
                      "click", "1")
         time.sleep(0.05)
@@ -342,12 +341,12 @@ class Sandbox:
             return tuple(data[i:i + 3])
 
         def has_dark_text(name):
-            x, y, w, h = box(name)
+            x, y, w, h = FORM1.box(name)
             return any(max(pixel(px, py)) < 80 for px in range(x + 4, x + w - 4)
                        for py in range(y + 4, y + h - 4))
 
-        left = box("lblCountDown")
-        field = box("txtTime(0)")
+        left = FORM1.box("lblCountDown")
+        field = FORM1.box("txtTime(0)")
         return {
             "green": pixel(left[0] + 3, left[1] + 3) == GREEN,
             "start enabled": has_dark_text("Command1(0)"),
