@@ -35,12 +35,8 @@ FormWindow::FormWindow(const WindowSpec& layout, Window& window) : layout_(layou
     static const ATOM registered = [] {
         WNDCLASSEXW windowClass{};
         windowClass.cbSize = sizeof windowClass;
-        windowClass.style = CS_DBLCLKS;
         windowClass.lpfnWndProc = &FormWindow::procedure;
         windowClass.hInstance = GetModuleHandleW(nullptr);
-        // The program's own icon when it carries one, else the system's.
-        windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(1));
-        if (!windowClass.hIcon) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
         windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         windowClass.lpszClassName = ClassName;
         return RegisterClassExW(&windowClass);
@@ -52,9 +48,8 @@ FormWindow::FormWindow(const WindowSpec& layout, Window& window) : layout_(layou
     if (layout.border == WindowBorder::FixedDialog) {
         style |= WS_POPUP;
         exStyle = WS_EX_DLGMODALFRAME;
-    } else {
-        if (layout.minButton) style |= WS_MINIMIZEBOX;
-        if (layout.maxButton) style |= WS_MAXIMIZEBOX;
+    } else if (layout.minButton) {
+        style |= WS_MINIMIZEBOX;
     }
 
     const int clientWidth = twipsToPixels(layout.clientWidth, screenDpiX());
@@ -68,12 +63,6 @@ FormWindow::FormWindow(const WindowSpec& layout, Window& window) : layout_(layou
     if (layout.position) {
         x = twipsToPixels(layout.position->x, screenDpiX());
         y = twipsToPixels(layout.position->y, screenDpiY());
-    } else if (style & WS_POPUP) {
-        // A pop-up has no system default place: the middle of the work area.
-        RECT work{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        x = work.left + (work.right - work.left - width) / 2;
-        y = work.top + (work.bottom - work.top - height) / 2;
     }
 
     CreateWindowExW(exStyle, ClassName, widen(layout.caption).c_str(), style, x, y, width, height,
@@ -138,27 +127,19 @@ void FormWindow::setTabOrder(std::span<const int> rows) {
 }
 
 void FormWindow::setCaption(std::string_view caption) {
-    if (hwnd()) SetWindowTextW(hwnd(), widen(caption).c_str());
+    SetWindowTextW(hwnd(), widen(caption).c_str());
 }
 
 void FormWindow::show() {
-    if (!hwnd()) return;
-    forms::markOpen(hwnd());
-    if (IsWindowVisible(hwnd())) {
-        SetForegroundWindow(hwnd());
-        return;
-    }
     ShowWindow(hwnd(), SW_SHOW);
     UpdateWindow(hwnd());
 }
 
 void FormWindow::showModal() {
-    if (!hwnd()) return;
     // Owned by the window it interrupts: kept above it, and that one is activated again when
     // this one goes.
     if (HWND owner = forms::activeForm(); owner && owner != hwnd())
         SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-    restoreOthers();
     disabledOthers_ = forms::disableAllExcept(hwnd());
 
     const std::shared_ptr<bool> alive = alive_;
@@ -173,7 +154,6 @@ void FormWindow::showModal() {
 }
 
 void FormWindow::close() {
-    if (!hwnd()) return;
     // Enabled again before this one goes, so that the system activates the window it
     // interrupted rather than another program's.
     restoreOthers();
@@ -181,7 +161,7 @@ void FormWindow::close() {
 }
 
 bool FormWindow::visible() const {
-    return hwnd() && IsWindowVisible(hwnd());
+    return IsWindowVisible(hwnd()) != FALSE;
 }
 
 bool FormWindow::active() const {
@@ -329,7 +309,7 @@ void FormWindow::restoreOthers() {
 void FormWindow::destroyed() {
     if (window_ != nullptr) window_->closed();
     restoreOthers();
-    // Closing the last shown window ends the program's event loop.
+    // Closing the program's last window ends its event loop.
     if (forms::remove(hwnd())) PostQuitMessage(0);
 }
 
@@ -348,20 +328,10 @@ namespace tk::win32::forms {
 
 namespace {
 
-struct Entry {
-    HWND window;
-    bool open;
-};
-
-std::vector<Entry> windows;
-
-auto find(HWND window) {
-    return std::ranges::find_if(windows,
-                                [window](const Entry& entry) { return entry.window == window; });
-}
+std::vector<HWND> windows;
 
 bool contains(HWND window) {
-    return window && find(window) != windows.end();
+    return std::ranges::find(windows, window) != windows.end();
 }
 
 UINT keyBeingPressed = 0; // the key whose press dispatch() hands on, 0 for none
@@ -413,33 +383,22 @@ void add(HWND window) {
     static const HHOOK hook =
         SetWindowsHookExW(WH_GETMESSAGE, followKeys, nullptr, GetCurrentThreadId());
     (void)hook;
-    if (!contains(window)) windows.push_back(Entry{window, false});
-}
-
-void markOpen(HWND window) {
-    if (const auto entry = find(window); entry != windows.end()) entry->open = true;
+    windows.push_back(window);
 }
 
 bool remove(HWND window) {
-    const auto entry = find(window);
-    if (entry == windows.end()) return false;
-    const bool wasOpen = entry->open;
-    windows.erase(entry);
-    return wasOpen && !anyOpen();
-}
-
-bool anyOpen() {
-    return std::ranges::any_of(windows, [](const Entry& entry) { return entry.open; });
+    std::erase(windows, window);
+    return windows.empty();
 }
 
 std::vector<HWND> disableAllExcept(HWND keep) {
     std::vector<HWND> disabled;
     // A copy: disabling may run code that creates or destroys windows.
-    const std::vector<Entry> list = windows;
-    for (const Entry& entry : list) {
-        if (entry.window == keep || !IsWindowEnabled(entry.window)) continue;
-        EnableWindow(entry.window, FALSE);
-        disabled.push_back(entry.window);
+    const std::vector<HWND> list = windows;
+    for (HWND window : list) {
+        if (window == keep || !IsWindowEnabled(window)) continue;
+        EnableWindow(window, FALSE);
+        disabled.push_back(window);
     }
     return disabled;
 }

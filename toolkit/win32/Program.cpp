@@ -26,8 +26,6 @@ Application::Application(int& /*argc*/, char** /*argv*/, std::string_view /*desk
 Application::~Application() = default;
 
 int Application::run() {
-    // Nothing shown, nothing to wait for.
-    if (!win32::forms::anyOpen()) return 0;
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0)
         win32::forms::dispatch(message);

@@ -39,11 +39,8 @@ HCURSOR namedCursor(std::string_view name);
 namespace tk::win32::forms {
 
 void add(HWND window);
-// The window has been shown: from now on its closing can end the program.
-void markOpen(HWND window);
-// Forgets the window; true when it had been shown and no shown window is left.
+// Forgets the window; true when no window of the program is left.
 bool remove(HWND window);
-bool anyOpen();
 // Disables the program's enabled windows other than `keep`, returning them for enable().
 std::vector<HWND> disableAllExcept(HWND keep);
 void enable(const std::vector<HWND>& disabled);
