@@ -8,7 +8,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -23,13 +22,9 @@ bool isLowSurrogate(wchar_t c) {
     return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-int clampedSize(std::size_t size) {
-    return static_cast<int>(std::min<std::size_t>(size, INT_MAX));
-}
-
 std::string narrow(std::wstring_view utf16) {
     if (utf16.empty()) return {};
-    const int size = clampedSize(utf16.size());
+    const int size = static_cast<int>(utf16.size());
     const int bytes =
         WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
     std::string result(static_cast<std::size_t>(bytes), '\0');
@@ -63,19 +58,7 @@ int charsToUnits(std::wstring_view text, int chars) {
             ++seen;
         }
     }
-    return clampedSize(i);
-}
-
-DWORD alignment(Align align, DWORD center, DWORD right, DWORD left) {
-    switch (align) {
-    case Align::Center:
-        return center;
-    case Align::Right:
-        return right;
-    case Align::Left:
-        break;
-    }
-    return left;
+    return static_cast<int>(i);
 }
 
 int shiftState() {
@@ -113,29 +96,20 @@ public:
         : NativeChild(form, label.row(), tableRow), label_(label),
           cursor_(row_.cursor.empty() ? nullptr : namedCursor(row_.cursor)) {
         // Plain Static styles wrap at word boundaries; the caption is shown as written.
-        const DWORD align = alignment(row_.align, SS_CENTER, SS_RIGHT, SS_LEFT);
+        const DWORD align = row_.align == Align::Center ? SS_CENTER : SS_LEFT;
         create(L"Static", widen(label.caption()), align | SS_NOTIFY | SS_NOPREFIX,
                row_.border ? WS_EX_CLIENTEDGE : 0, place());
         if (row_.autoSize) placeWords();
     }
 
-    void setVisible(bool visible) override {
-        NativeChild::setVisible(visible);
-        if (row_.transparent) repaint();
-    }
-
     void setCaption(std::string_view caption) override {
-        const RECT before = boundsInParent(hwnd_);
         SetWindowTextW(hwnd_, widen(caption).c_str());
         if (row_.autoSize) placeWords();
-        if (row_.transparent) {
-            // The old caption lies on the parent's background, which only the parent paints.
-            RedrawWindow(GetParent(hwnd_), &before, nullptr,
-                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        // The old caption of one without background lies on what is behind it.
+        if (row_.transparent)
             repaint();
-        } else {
+        else
             redrawSeeThroughInFront();
-        }
     }
 
     // Drawn in the label's colours, which WM_CTLCOLORSTATIC reads.
@@ -181,24 +155,14 @@ private:
         words_.clear();
         for (const PlacedWord& word : placed.words)
             words_.push_back({static_cast<int>(std::lround(word.x)), widen(word.text)});
-        int width = static_cast<int>(std::ceil(placed.width));
-        int height = metrics.tmHeight;
-        if (row_.border) {
-            width += 2 * GetSystemMetrics(SM_CXEDGE);
-            height += 2 * GetSystemMetrics(SM_CYEDGE);
-        }
-        SetWindowPos(hwnd_, nullptr, 0, 0, width, height,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd_, nullptr, 0, 0, static_cast<int>(std::ceil(placed.width)),
+                     metrics.tmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
     // The controls in front of the label that cover its line of text, and the edge of its
     // container, in pixels from the caption's left edge.
     std::vector<Covered> coveredLine(int height) const {
         RECT line = boundsInParent(hwnd_);
-        if (row_.border) {
-            line.left += GetSystemMetrics(SM_CXEDGE);
-            line.top += GetSystemMetrics(SM_CYEDGE);
-        }
         line.bottom = line.top + height;
         RECT container{};
         GetClientRect(GetParent(hwnd_), &container);
@@ -217,12 +181,9 @@ private:
     void drawWords(HDC dc) {
         HBRUSH background = nullptr;
         colors(dc, background);
-        if (!row_.transparent) {
-            RECT client{};
-            GetClientRect(hwnd_, &client);
-            FillRect(dc, &client, background);
-        }
-        if (!IsWindowEnabled(hwnd_)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        FillRect(dc, &client, background);
         SetBkMode(dc, TRANSPARENT);
         HGDIOBJ old = SelectObject(dc, font(rowFont()));
         for (const Word& word : words_)
@@ -309,7 +270,7 @@ public:
     TextBox(FormWindow& form, tk::TextBox& box, int tableRow)
         : NativeChild(form, box.row(), tableRow), box_(box) {
         ++quiet_; // the text it is created with is no change
-        const DWORD align = alignment(row_.align, ES_CENTER, ES_RIGHT, ES_LEFT);
+        const DWORD align = row_.align == Align::Center ? ES_CENTER : ES_LEFT;
         create(L"Edit", widen(row_.caption), ES_AUTOHSCROLL | WS_TABSTOP | align, WS_EX_CLIENTEDGE,
                place());
         // Limits typing and pasting only; setText may still write more.
@@ -334,15 +295,11 @@ public:
         SendMessageW(hwnd_, EM_SETSEL, units, units);
     }
 
-    int selStart() const override {
-        const auto [start, end] = selection();
-        return unitsToChars(windowText(hwnd_), std::min(start, end));
-    }
+    int selStart() const override { return unitsToChars(windowText(hwnd_), selection().first); }
 
     void setSelLength(int length) override {
         const std::wstring text = windowText(hwnd_);
-        const auto [start, end] = selection();
-        const int from = std::min(start, end);
+        const int from = selection().first;
         const int to = charsToUnits(text, unitsToChars(text, from) + std::max(length, 0));
         SendMessageW(hwnd_, EM_SETSEL, from, to);
     }
@@ -350,7 +307,7 @@ public:
     int selLength() const override {
         const std::wstring text = windowText(hwnd_);
         const auto [start, end] = selection();
-        return unitsToChars(text, std::max(start, end)) - unitsToChars(text, std::min(start, end));
+        return unitsToChars(text, end) - unitsToChars(text, start);
     }
 
     // MSAA names an edit control by the first Static in front of it among its siblings: a
@@ -386,7 +343,7 @@ public:
 private:
     LRESULT message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // The selection in UTF-16 units: start and end.
+    // The selection in UTF-16 units: its start, then its end, whichever way it was made.
     std::pair<int, int> selection() const {
         DWORD start = 0;
         DWORD end = 0;
@@ -537,20 +494,8 @@ public:
 private:
     // What the controls inside tell their parent is handled by the window.
     LRESULT message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override {
-        switch (msg) {
-        case WM_COMMAND:
-        case WM_NOTIFY:
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORSCROLLBAR:
-        case WM_DRAWITEM:
-            if (HWND top = form_.hwnd()) return SendMessageW(top, msg, wParam, lParam);
-            break;
-        default:
-            break;
-        }
+        if ((msg == WM_COMMAND || msg == WM_CTLCOLORSTATIC) && form_.hwnd())
+            return SendMessageW(form_.hwnd(), msg, wParam, lParam);
         return Child::message(window, msg, wParam, lParam);
     }
 };
@@ -581,7 +526,7 @@ public:
 
 std::wstring widen(std::string_view utf8) {
     if (utf8.empty()) return {};
-    const int size = clampedSize(utf8.size());
+    const int size = static_cast<int>(utf8.size());
     const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
     std::wstring result(static_cast<std::size_t>(units), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, result.data(), units);

@@ -30,7 +30,7 @@ public:
 
     // A WM_COMMAND notification from the control.
     virtual void notify(int /*code*/) {}
-    // The colours for the control's WM_CTLCOLOR* message: true with the background
+    // The colours for the control's WM_CTLCOLORSTATIC message: true with the background
     // brush, false to keep the system's.
     virtual bool colors(HDC /*dc*/, HBRUSH& /*background*/) { return false; }
     // The mouse cursor over the control; null for the one its class gives.

@@ -311,20 +311,13 @@ const Pixels* pictureNamed(std::string_view name) {
 class Image final : public NativeChild<NativeControl> {
 public:
     Image(FormWindow& form, const ControlSpec& row, int tableRow)
-        : NativeChild(form, row, tableRow),
-          picture_(row.picture.empty() ? nullptr : pictureNamed(row.picture)) {
+        : NativeChild(form, row, tableRow), picture_(pictureNamed(row.picture)) {
         create(L"Static", L"", SS_LEFT, 0, place());
     }
 
     // MSAA names it by its text, which it never draws.
     void setAccessibleName(std::string_view name) override {
         SetWindowTextW(hwnd_, widen(name).c_str());
-    }
-
-    bool colors(HDC dc, HBRUSH& background) override {
-        SetBkMode(dc, TRANSPARENT);
-        background = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-        return true;
     }
 
     const Pixels* picture() const override { return picture_; }

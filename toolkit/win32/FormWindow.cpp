@@ -227,8 +227,6 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
     }
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN:
         if (Child* child = childOf(reinterpret_cast<HWND>(lParam))) {
             HBRUSH background = nullptr;
             if (child->colors(reinterpret_cast<HDC>(wParam), background))
