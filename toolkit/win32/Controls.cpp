@@ -61,11 +61,113 @@ int charsToUnits(std::wstring_view text, int chars) {
     return static_cast<int>(i);
 }
 
+// Fills a Static's background with the colour.
+bool fill(HDC dc, HBRUSH& background, Color color) {
+    SetBkColor(dc, colorRef(color));
+    background = brush(color);
+    return true;
+}
+
+// The rectangle in `to`'s client coordinates, from `from`'s (null: the screen's).
+RECT mapped(RECT rect, HWND from, HWND to) {
+    MapWindowPoints(from, to, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 int shiftState() {
     const auto down = [](int key) { return (GetKeyState(key) & 0x8000) != 0; };
     return (down(VK_SHIFT) ? ShiftMask : 0) | (down(VK_CONTROL) ? CtrlMask : 0) |
            (down(VK_MENU) ? AltMask : 0);
 }
+
+} // namespace
+
+std::wstring widen(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    const int size = static_cast<int>(utf8.size());
+    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring result(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, result.data(), units);
+    return result;
+}
+
+Child* Child::of(HWND window) {
+    return window ? reinterpret_cast<Child*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr;
+}
+
+void Child::create(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
+                   const RECT& bounds) {
+    if (!row_.enabled) style |= WS_DISABLED;
+    hwnd_ = CreateWindowExW(
+        exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
+        bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+        form_.parentOf(row_),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(FormWindow::id(tableRow_))),
+        GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_) throw std::runtime_error("cannot create the control " + std::string(row_.name));
+    // At the bottom of its siblings' z-order, so that creating the controls of a container
+    // front to back stacks them so.
+    SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    // Standard controls leave their user data to their creator.
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowSubclass(hwnd_, &Child::procedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font(rowFont())), FALSE);
+    form_.adopt(tableRow_, row_, hwnd_);
+}
+
+RECT Child::place() const {
+    const int x = twipsToPixels(row_.left, screenDpiX());
+    const int y = twipsToPixels(row_.top, screenDpiY());
+    return RECT{x, y, x + twipsToPixels(row_.width, screenDpiX()),
+                y + twipsToPixels(row_.height, screenDpiY())};
+}
+
+Font Child::rowFont() const {
+    return row_.font.value_or(form_.font());
+}
+
+void Child::detach() {
+    if (!hwnd_) return;
+    RemoveWindowSubclass(hwnd_, &Child::procedure, 0);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    hwnd_ = nullptr;
+}
+
+LRESULT Child::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_KILLFOCUS) form_.childFocused(nullptr);
+    const LRESULT result = DefSubclassProc(window, msg, wParam, lParam);
+    if (msg == WM_SETFOCUS) form_.childFocused(hwnd_);
+    return result;
+}
+
+LRESULT CALLBACK Child::procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR self) {
+    auto* child = reinterpret_cast<Child*>(self);
+    // The last message of the native window: the object lets go of it before it goes.
+    if (msg == WM_NCDESTROY) child->detach();
+    return child->message(window, msg, wParam, lParam);
+}
+
+void Child::takeFocus(FocusMove how) {
+    if (hwnd_) form_.focus(hwnd_, how);
+}
+
+RECT boundsInParent(HWND window) {
+    RECT bounds{};
+    GetWindowRect(window, &bounds);
+    return mapped(bounds, nullptr, GetParent(window));
+}
+
+std::vector<HWND> siblingsBehind(HWND window) {
+    std::vector<HWND> behind;
+    for (HWND back = GetWindow(window, GW_HWNDNEXT); back; back = GetWindow(back, GW_HWNDNEXT))
+        behind.push_back(back);
+    std::reverse(behind.begin(), behind.end());
+    return behind;
+}
+
+namespace {
 
 // A label's font measured in a device context, and the same font at 96 dots per inch.
 class LabelFont final : public CaptionFont {
@@ -121,13 +223,9 @@ public:
 
     bool colors(HDC dc, HBRUSH& background) override {
         SetTextColor(dc, colorRef(label_.foreColor()));
-        if (row_.transparent) {
-            SetBkMode(dc, TRANSPARENT);
-            background = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-        } else {
-            SetBkColor(dc, colorRef(label_.backColor()));
-            background = brush(label_.backColor());
-        }
+        if (!row_.transparent) return fill(dc, background, label_.backColor());
+        SetBkMode(dc, TRANSPARENT);
+        background = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
         return true;
     }
 
@@ -213,8 +311,8 @@ private:
             const bool seeThrough =
                 child && child->row().kind == Kind::Label && child->row().transparent;
             if (!seeThrough || !IntersectRect(&overlap, &mine, &theirs)) continue;
-            MapWindowPoints(GetParent(front), front, reinterpret_cast<POINT*>(&overlap), 2);
-            InvalidateRect(front, &overlap, FALSE);
+            const RECT inFront = mapped(overlap, GetParent(front), front);
+            InvalidateRect(front, &inFront, FALSE);
         }
     }
 
@@ -228,8 +326,8 @@ private:
             RECT theirs = boundsInParent(back);
             if (!IsWindowVisible(back) || !IntersectRect(&overlap, &mine, &theirs)) continue;
             if (GetWindowLongW(back, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) {
-                MapWindowPoints(GetParent(back), hwnd_, reinterpret_cast<POINT*>(&theirs), 2);
-                DrawEdge(dc, &theirs, EDGE_SUNKEN, BF_RECT);
+                RECT edge = mapped(theirs, GetParent(back), hwnd_);
+                DrawEdge(dc, &edge, EDGE_SUNKEN, BF_RECT);
             }
             POINT origin{0, 0};
             MapWindowPoints(back, hwnd_, &origin, 1);
@@ -311,17 +409,14 @@ public:
     }
 
     // MSAA names an edit control by the first Static in front of it among its siblings: a
-    // hidden one right in front names it without being seen.
+    // hidden one right in front names it without being seen. A text box is named once, as its
+    // window is built; the Static goes with the parent.
     void setAccessibleName(std::string_view name) override {
-        const std::wstring text = widen(name);
-        if (nameLabel_) {
-            SetWindowTextW(nameLabel_, text.c_str());
-            return;
-        }
-        nameLabel_ = CreateWindowExW(0, L"Static", text.c_str(), WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0,
-                                     GetParent(hwnd_), nullptr, GetModuleHandleW(nullptr), nullptr);
+        HWND nameLabel =
+            CreateWindowExW(0, L"Static", widen(name).c_str(), WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0,
+                            GetParent(hwnd_), nullptr, GetModuleHandleW(nullptr), nullptr);
         HWND front = GetWindow(hwnd_, GW_HWNDPREV);
-        SetWindowPos(nameLabel_, front ? front : HWND_TOP, 0, 0, 0, 0,
+        SetWindowPos(nameLabel, front ? front : HWND_TOP, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
 
@@ -341,7 +436,82 @@ public:
     }
 
 private:
-    LRESULT message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override {
+        switch (msg) {
+        case WM_GETDLGCODE: {
+            // Enter and Escape are the text box's own keys when no button of the window
+            // takes them.
+            LRESULT code = Child::message(window, msg, wParam, lParam);
+            const auto* queued = reinterpret_cast<const MSG*>(lParam);
+            if (queued && (queued->message == WM_KEYDOWN || queued->message == WM_CHAR)) {
+                if ((queued->wParam == VK_RETURN && !form_.takesDialogKey(DialogKey::Enter)) ||
+                    (queued->wParam == VK_ESCAPE && !form_.takesDialogKey(DialogKey::Escape)))
+                    code |= DLGC_WANTMESSAGE;
+            }
+            return code;
+        }
+        case WM_CHAR: {
+            int key = static_cast<int>(wParam);
+            box_.reportKeyPress(key);
+            if (key == 0) return 0;
+            wParam = static_cast<WPARAM>(key);
+            [[fallthrough]];
+        }
+        case WM_PASTE: {
+            const LRESULT result = Child::message(window, msg, wParam, lParam);
+            refused_.reset();
+            return result;
+        }
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+            box_.reportKeyUp(static_cast<int>(wParam), shiftState());
+            break;
+        case WM_SETFOCUS: {
+            const LRESULT result = Child::message(window, msg, wParam, lParam);
+            if (clicking_)
+                focusedByClick_ = true; // reported once the press is handled
+            else if (!form_.restoringFocus())
+                box_.reportGotFocus();
+            return result;
+        }
+        case WM_LBUTTONDOWN: {
+            clicking_ = true;
+            focusedByClick_ = false;
+            const LRESULT result = Child::message(window, msg, wParam, lParam);
+            clicking_ = false;
+            if (focusedByClick_) {
+                focusedByClick_ = false;
+                // The control has placed the caret at the press; the got-focus handling comes
+                // after, and a selection it makes is kept through the rest of the press.
+                const auto before = selection();
+                box_.reportGotFocus();
+                holdSelection_ = selection() != before && GetCapture() == hwnd_;
+            }
+            return result;
+        }
+        case WM_MOUSEMOVE:
+            if (holdSelection_) return 0;
+            break;
+        case WM_CAPTURECHANGED:
+            holdSelection_ = false;
+            break;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            if (msg == WM_LBUTTONUP) holdSelection_ = false;
+            const LRESULT result = Child::message(window, msg, wParam, lParam);
+            const int button = msg == WM_LBUTTONUP   ? LeftButton
+                               : msg == WM_RBUTTONUP ? RightButton
+                                                     : MiddleButton;
+            box_.reportMouseUp(button, shiftState(), static_cast<short>(LOWORD(lParam)),
+                               static_cast<short>(HIWORD(lParam)));
+            return result;
+        }
+        default:
+            break;
+        }
+        return Child::message(window, msg, wParam, lParam);
+    }
 
     // The selection in UTF-16 units: its start, then its end, whichever way it was made.
     std::pair<int, int> selection() const {
@@ -353,8 +523,7 @@ private:
     }
 
     tk::TextBox& box_;
-    HWND nameLabel_ = nullptr; // destroyed with the parent
-    int quiet_ = 0;            // set while the text is written from code
+    int quiet_ = 0; // set while the text is written from code
     // The text when a typed or pasted character was refused for the length limit: the control
     // may still report a change, though nothing changed.
     std::optional<std::wstring> refused_;
@@ -362,83 +531,6 @@ private:
     bool focusedByClick_ = false; // that press gave it the focus
     bool holdSelection_ = false;  // the press's drag would undo the got-focus selection
 };
-
-LRESULT TextBox::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_GETDLGCODE: {
-        // Enter and Escape are the text box's own keys when no button of the window
-        // takes them.
-        LRESULT code = Child::message(window, msg, wParam, lParam);
-        const auto* queued = reinterpret_cast<const MSG*>(lParam);
-        if (queued && (queued->message == WM_KEYDOWN || queued->message == WM_CHAR)) {
-            if ((queued->wParam == VK_RETURN && !form_.takesDialogKey(DialogKey::Enter)) ||
-                (queued->wParam == VK_ESCAPE && !form_.takesDialogKey(DialogKey::Escape)))
-                code |= DLGC_WANTMESSAGE;
-        }
-        return code;
-    }
-    case WM_CHAR: {
-        int key = static_cast<int>(wParam);
-        box_.reportKeyPress(key);
-        if (key == 0) return 0;
-        wParam = static_cast<WPARAM>(key);
-        [[fallthrough]];
-    }
-    case WM_PASTE: {
-        const LRESULT result = Child::message(window, msg, wParam, lParam);
-        refused_.reset();
-        return result;
-    }
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
-        box_.reportKeyUp(static_cast<int>(wParam), shiftState());
-        break;
-    case WM_SETFOCUS: {
-        const LRESULT result = Child::message(window, msg, wParam, lParam);
-        if (clicking_)
-            focusedByClick_ = true; // reported once the press is handled
-        else if (!form_.restoringFocus())
-            box_.reportGotFocus();
-        return result;
-    }
-    case WM_LBUTTONDOWN: {
-        clicking_ = true;
-        focusedByClick_ = false;
-        const LRESULT result = Child::message(window, msg, wParam, lParam);
-        clicking_ = false;
-        if (focusedByClick_) {
-            focusedByClick_ = false;
-            // The control has placed the caret at the press; the got-focus handling comes
-            // after, and a selection it makes is kept through the rest of the press.
-            const auto before = selection();
-            box_.reportGotFocus();
-            holdSelection_ = selection() != before && GetCapture() == hwnd_;
-        }
-        return result;
-    }
-    case WM_MOUSEMOVE:
-        if (holdSelection_) return 0;
-        break;
-    case WM_CAPTURECHANGED:
-        holdSelection_ = false;
-        break;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP: {
-        if (msg == WM_LBUTTONUP) holdSelection_ = false;
-        const LRESULT result = Child::message(window, msg, wParam, lParam);
-        const int button = msg == WM_LBUTTONUP   ? LeftButton
-                           : msg == WM_RBUTTONUP ? RightButton
-                                                 : MiddleButton;
-        box_.reportMouseUp(button, shiftState(), static_cast<short>(LOWORD(lParam)),
-                           static_cast<short>(HIWORD(lParam)));
-        return result;
-    }
-    default:
-        break;
-    }
-    return Child::message(window, msg, wParam, lParam);
-}
 
 // A push button; a long caption wraps onto a second line.
 class Button final : public NativeChild<NativeButton> {
@@ -485,10 +577,7 @@ public:
     }
 
     bool colors(HDC dc, HBRUSH& background) override {
-        const Color back = row_.backColor.value_or(ButtonFace);
-        SetBkColor(dc, colorRef(back));
-        background = brush(back);
-        return true;
+        return fill(dc, background, row_.backColor.value_or(ButtonFace));
     }
 
 private:
@@ -515,100 +604,11 @@ public:
     }
 
     bool colors(HDC dc, HBRUSH& background) override {
-        const Color color = row_.foreColor.value_or(WindowText);
-        SetBkColor(dc, colorRef(color));
-        background = brush(color);
-        return true;
+        return fill(dc, background, row_.foreColor.value_or(WindowText));
     }
 };
 
 } // namespace
-
-std::wstring widen(std::string_view utf8) {
-    if (utf8.empty()) return {};
-    const int size = static_cast<int>(utf8.size());
-    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring result(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, result.data(), units);
-    return result;
-}
-
-Child* Child::of(HWND window) {
-    return window ? reinterpret_cast<Child*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr;
-}
-
-void Child::create(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,
-                   const RECT& bounds) {
-    if (!row_.enabled) style |= WS_DISABLED;
-    hwnd_ = CreateWindowExW(
-        exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
-        bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-        form_.parentOf(row_),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(FormWindow::id(tableRow_))),
-        GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd_) throw std::runtime_error("cannot create the control " + std::string(row_.name));
-    // At the bottom of its siblings' z-order, so that creating the controls of a container
-    // front to back stacks them so.
-    SetWindowPos(hwnd_, HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
-    // Standard controls leave their user data to their creator.
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowSubclass(hwnd_, &Child::procedure, 0, reinterpret_cast<DWORD_PTR>(this));
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font(rowFont())), FALSE);
-    form_.adopt(tableRow_, row_, hwnd_);
-}
-
-RECT Child::place() const {
-    const int x = twipsToPixels(row_.left, screenDpiX());
-    const int y = twipsToPixels(row_.top, screenDpiY());
-    return RECT{x, y, x + twipsToPixels(row_.width, screenDpiX()),
-                y + twipsToPixels(row_.height, screenDpiY())};
-}
-
-Font Child::rowFont() const {
-    return row_.font.value_or(form_.font());
-}
-
-void Child::detach() {
-    if (!hwnd_) return;
-    RemoveWindowSubclass(hwnd_, &Child::procedure, 0);
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-    hwnd_ = nullptr;
-}
-
-LRESULT Child::message(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_KILLFOCUS) form_.childFocused(nullptr);
-    const LRESULT result = DefSubclassProc(window, msg, wParam, lParam);
-    if (msg == WM_SETFOCUS) form_.childFocused(hwnd_);
-    return result;
-}
-
-LRESULT CALLBACK Child::procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                  DWORD_PTR self) {
-    auto* child = reinterpret_cast<Child*>(self);
-    // The last message of the native window: the object lets go of it before it goes.
-    if (msg == WM_NCDESTROY) child->detach();
-    return child->message(window, msg, wParam, lParam);
-}
-
-void Child::takeFocus(FocusMove how) {
-    if (hwnd_) form_.focus(hwnd_, how);
-}
-
-RECT boundsInParent(HWND window) {
-    RECT bounds{};
-    GetWindowRect(window, &bounds);
-    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
-    return bounds;
-}
-
-std::vector<HWND> siblingsBehind(HWND window) {
-    std::vector<HWND> behind;
-    for (HWND back = GetWindow(window, GW_HWNDNEXT); back; back = GetWindow(back, GW_HWNDNEXT))
-        behind.push_back(back);
-    std::reverse(behind.begin(), behind.end());
-    return behind;
-}
 
 std::unique_ptr<NativeLabel> FormWindow::createLabel(int row, tk::Label& label) {
     return std::make_unique<win32::Label>(*this, label, row);

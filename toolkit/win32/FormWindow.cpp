@@ -58,12 +58,8 @@ FormWindow::FormWindow(const WindowSpec& layout, Window& window) : layout_(layou
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
     const int width = outer.right - outer.left;
     const int height = outer.bottom - outer.top;
-    int x = CW_USEDEFAULT;
-    int y = CW_USEDEFAULT;
-    if (layout.position) {
-        x = twipsToPixels(layout.position->x, screenDpiX());
-        y = twipsToPixels(layout.position->y, screenDpiY());
-    }
+    const int x = layout.position ? twipsToPixels(layout.position->x, screenDpiX()) : CW_USEDEFAULT;
+    const int y = layout.position ? twipsToPixels(layout.position->y, screenDpiY()) : CW_USEDEFAULT;
 
     CreateWindowExW(exStyle, ClassName, widen(layout.caption).c_str(), style, x, y, width, height,
                     nullptr, nullptr, GetModuleHandleW(nullptr), this);
@@ -121,7 +117,6 @@ void FormWindow::adopt(int row, const ControlSpec& spec, HWND child) {
 }
 
 void FormWindow::setTabOrder(std::span<const int> rows) {
-    tabOrder_.clear();
     for (const int row : rows)
         tabOrder_.push_back(children_.at(row));
 }

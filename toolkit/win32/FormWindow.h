@@ -60,10 +60,6 @@ public:
     bool takesDialogKey(DialogKey key) const;
 
 private:
-    struct Destroy {
-        void operator()(HWND window) const { DestroyWindow(window); }
-    };
-
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void command(WPARAM wParam, LPARAM lParam);
@@ -89,7 +85,8 @@ private:
 
     // The native window, from its first message to its last. Declared last, so that it is
     // destroyed first, on every path out of the constructor as well, while the rest is there.
-    std::unique_ptr<std::remove_pointer_t<HWND>, Destroy> handle_;
+    std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&DestroyWindow)> handle_{nullptr,
+                                                                                   &DestroyWindow};
 };
 
 } // namespace tk::win32
