@@ -1,20 +1,12 @@
 #include "FormWindow.h"
 
-#include "Button.h"
-#include "Colors.h"
-#include "Font.h"
-#include "Forms.h"
-#include "Image.h"
-#include "Label.h"
-#include "Line.h"
-#include "PictureBox.h"
-#include "Text.h"
-#include "TextBox.h"
-#include "Timer.h"
-#include "ToolTips.h"
+#include "Controls.h"
 #include "toolkit/Twips.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <bitset>
 #include <stdexcept>
 #include <utility>
 
@@ -33,40 +25,31 @@ namespace {
 constexpr wchar_t ClassName[] = L"NodrellForm";
 // Posted after the focus moved: the default button's look follows the focus.
 constexpr UINT UpdateDefaultLook = WM_APP + 1;
-// Control ids are the row in the table plus this, clear of IDOK and IDCANCEL.
-constexpr int FirstId = 100;
-
-void registerClass() {
-    static const ATOM atom = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.style = CS_DBLCLKS;
-        windowClass.lpfnWndProc = &FormWindow::procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        // The program's own icon when it carries one, else the system's.
-        windowClass.hIcon = LoadIconW(windowClass.hInstance, MAKEINTRESOURCEW(1));
-        if (!windowClass.hIcon) windowClass.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = ClassName;
-        return RegisterClassExW(&windowClass);
-    }();
-    (void)atom;
-}
+// Sent to the active form for Tab (wParam 1) and Shift+Tab (wParam 0): the form walks its own
+// tab order.
+constexpr UINT TabKey = WM_APP + 2;
 
 } // namespace
 
 FormWindow::FormWindow(const WindowSpec& layout, Window& window) : layout_(layout) {
-    registerClass();
+    static const ATOM registered = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = &FormWindow::procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = ClassName;
+        return RegisterClassExW(&windowClass);
+    }();
+    (void)registered;
 
-    DWORD style = 0;
+    DWORD style = WS_CAPTION | WS_SYSMENU;
     DWORD exStyle = 0;
     if (layout.border == WindowBorder::FixedDialog) {
-        style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+        style |= WS_POPUP;
         exStyle = WS_EX_DLGMODALFRAME;
-    } else {
-        style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-        if (layout.minButton) style |= WS_MINIMIZEBOX;
-        if (layout.maxButton) style |= WS_MAXIMIZEBOX;
+    } else if (layout.minButton) {
+        style |= WS_MINIMIZEBOX;
     }
 
     const int clientWidth = twipsToPixels(layout.clientWidth, screenDpiX());
@@ -75,28 +58,17 @@ FormWindow::FormWindow(const WindowSpec& layout, Window& window) : layout_(layou
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
     const int width = outer.right - outer.left;
     const int height = outer.bottom - outer.top;
-
-    int x = CW_USEDEFAULT;
-    int y = CW_USEDEFAULT;
-    if (layout.position) {
-        x = twipsToPixels(layout.position->x, screenDpiX());
-        y = twipsToPixels(layout.position->y, screenDpiY());
-    } else if (style & WS_POPUP) {
-        // A pop-up has no system default place: the middle of the work area.
-        RECT work{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        x = work.left + (work.right - work.left - width) / 2;
-        y = work.top + (work.bottom - work.top - height) / 2;
-    }
+    const int x = layout.position ? twipsToPixels(layout.position->x, screenDpiX()) : CW_USEDEFAULT;
+    const int y = layout.position ? twipsToPixels(layout.position->y, screenDpiY()) : CW_USEDEFAULT;
 
     CreateWindowExW(exStyle, ClassName, widen(layout.caption).c_str(), style, x, y, width, height,
                     nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd()) throw std::runtime_error("cannot create a window");
     // The large icon for the task switcher, the small one for the title bar.
-    if (HICON big = windowIcon(layout.icon, GetSystemMetrics(SM_CXICON)))
-        SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    if (HICON little = windowIcon(layout.icon, GetSystemMetrics(SM_CXSMICON)))
-        SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
+    for (const auto& [which, size] :
+         {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}})
+        if (HICON icon = windowIcon(layout.icon, GetSystemMetrics(size)))
+            SendMessageW(hwnd(), WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
 
     // Whatever frame the system draws, the client area is the table's size.
     RECT client{};
@@ -116,104 +88,67 @@ FormWindow::~FormWindow() {
     *alive_ = false;
 }
 
-template <class T> std::unique_ptr<T> FormWindow::made(int row, std::unique_ptr<T> child) {
-    children_[row] = child->hwnd();
-    if (!child->row().toolTip.empty()) {
-        if (!toolTips_) toolTips_ = std::make_unique<ToolTips>(hwnd());
-        toolTips_->add(child->hwnd(), widen(child->row().toolTip));
-    }
-    return child;
-}
-
-HWND FormWindow::parentOf(const ControlSpec& row) const {
-    const auto box = pictureBoxes_.find(row.container);
+HWND FormWindow::parentOf(const ControlSpec& spec) const {
+    const auto box = pictureBoxes_.find(spec.container);
     return box != pictureBoxes_.end() ? box->second : hwnd();
 }
 
-std::unique_ptr<NativeLabel> FormWindow::createLabel(int row, tk::Label& label) {
-    return made(row,
-                std::make_unique<win32::Label>(*this, label, FirstId + row, parentOf(label.row())));
-}
-
-std::unique_ptr<NativeTextBox> FormWindow::createTextBox(int row, tk::TextBox& box) {
-    return made(row,
-                std::make_unique<win32::TextBox>(*this, box, FirstId + row, parentOf(box.row())));
-}
-
-std::unique_ptr<NativeButton> FormWindow::createButton(int row, tk::Button& button) {
-    return made(
-        row, std::make_unique<win32::Button>(*this, button, FirstId + row, parentOf(button.row())));
-}
-
-std::unique_ptr<NativeControl> FormWindow::createStatic(int row, const ControlSpec& spec) {
-    const int id = FirstId + row;
-    if (spec.kind == Kind::PictureBox) {
-        auto box = made(row, std::make_unique<PictureBox>(*this, spec, id, parentOf(spec)));
-        pictureBoxes_[spec.name] = box->hwnd();
-        return box;
+void FormWindow::adopt(int row, const ControlSpec& spec, HWND child) {
+    children_[row] = child;
+    if (spec.kind == Kind::PictureBox) pictureBoxes_[spec.name] = child;
+    if (spec.toolTip.empty()) return;
+    // The tip window belongs to the window and goes with it.
+    if (!toolTips_) {
+        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
+        InitCommonControlsEx(&classes);
+        toolTips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
     }
-    if (spec.kind == Kind::Line)
-        return made(row, std::make_unique<Line>(*this, spec, id, parentOf(spec)));
-    return made(row, std::make_unique<Image>(*this, spec, id, parentOf(spec)));
-}
-
-std::unique_ptr<NativeTimer> FormWindow::createTimer(int row, tk::Timer& timer) {
-    return std::make_unique<win32::Timer>(*this, timer, static_cast<UINT_PTR>(FirstId + row));
+    std::wstring text = widen(spec.toolTip); // copied by the tip window
+    TTTOOLINFOW tool{};
+    // The size that every version of the common controls accepts.
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(child);
+    tool.lpszText = text.data();
+    SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void FormWindow::setTabOrder(std::span<const int> rows) {
-    tabOrder_.clear();
     for (const int row : rows)
         tabOrder_.push_back(children_.at(row));
 }
 
-void FormWindow::removeTimer(Timer* timer) {
-    std::erase(timers_, timer);
-}
-
 void FormWindow::setCaption(std::string_view caption) {
-    if (hwnd()) SetWindowTextW(hwnd(), widen(caption).c_str());
+    SetWindowTextW(hwnd(), widen(caption).c_str());
 }
 
 void FormWindow::show() {
-    if (!hwnd()) return;
-    forms::markOpen(hwnd());
-    if (IsWindowVisible(hwnd())) {
-        SetForegroundWindow(hwnd());
-        return;
-    }
     ShowWindow(hwnd(), SW_SHOW);
     UpdateWindow(hwnd());
 }
 
 void FormWindow::showModal() {
-    if (!hwnd()) return;
     // Owned by the window it interrupts: kept above it, and that one is activated again when
     // this one goes.
     if (HWND owner = forms::activeForm(); owner && owner != hwnd())
         SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-    restoreOthers();
     disabledOthers_ = forms::disableAllExcept(hwnd());
 
     const std::shared_ptr<bool> alive = alive_;
     show();
     MSG message{};
-    while (*alive && hwnd()) {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0) {
-            // Leave the quit for the main loop.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
-        if (got == -1) break;
+    while (*alive && hwnd() && GetMessageW(&message, nullptr, 0, 0) > 0)
         forms::dispatch(message);
-    }
+    // Leave the quit for the main loop.
+    if (message.message == WM_QUIT) PostQuitMessage(static_cast<int>(message.wParam));
     forms::spendHeldKeys();
     if (*alive) restoreOthers();
 }
 
 void FormWindow::close() {
-    if (!hwnd()) return;
     // Enabled again before this one goes, so that the system activates the window it
     // interrupted rather than another program's.
     restoreOthers();
@@ -221,7 +156,7 @@ void FormWindow::close() {
 }
 
 bool FormWindow::visible() const {
-    return hwnd() && IsWindowVisible(hwnd());
+    return IsWindowVisible(hwnd()) != FALSE;
 }
 
 bool FormWindow::active() const {
@@ -262,8 +197,8 @@ bool FormWindow::takesDialogKey(DialogKey key) const {
 
 LRESULT CALLBACK FormWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<FormWindow*>(created->lpCreateParams);
+        auto* self = static_cast<FormWindow*>(
+            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->handle_.reset(window);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
@@ -287,8 +222,6 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 1;
     }
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN:
         if (Child* child = childOf(reinterpret_cast<HWND>(lParam))) {
             HBRUSH background = nullptr;
             if (child->colors(reinterpret_cast<HDC>(wParam), background))
@@ -307,15 +240,8 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         command(wParam, lParam);
         return 0;
-    case forms::TabKey:
+    case TabKey:
         if (window_ != nullptr) window_->tab(wParam != 0);
-        return 0;
-    case WM_TIMER:
-        for (Timer* timer : timers_)
-            if (timer->id() == wParam) {
-                timer->tick();
-                break;
-            }
         return 0;
     case WM_ACTIVATE:
         // The focus goes back to the control that had it, not to the window itself.
@@ -370,15 +296,13 @@ void FormWindow::activated() {
 }
 
 void FormWindow::restoreOthers() {
-    std::vector<HWND> others;
-    others.swap(disabledOthers_);
-    forms::enable(others);
+    forms::enable(std::exchange(disabledOthers_, {}));
 }
 
 void FormWindow::destroyed() {
     if (window_ != nullptr) window_->closed();
     restoreOthers();
-    // Closing the last shown window ends the program's event loop.
+    // Closing the program's last window ends its event loop.
     if (forms::remove(hwnd())) PostQuitMessage(0);
 }
 
@@ -392,3 +316,117 @@ bool FormWindow::focusable(HWND child) const {
 }
 
 } // namespace tk::win32
+
+namespace tk::win32::forms {
+
+namespace {
+
+std::vector<HWND> windows;
+
+bool contains(HWND window) {
+    return std::ranges::find(windows, window) != windows.end();
+}
+
+UINT keyBeingPressed = 0; // the key whose press dispatch() hands on, 0 for none
+// Virtual-key codes: the keys down that can act (not the modifiers), and the keys whose rest
+// reaches nothing.
+std::bitset<256> held;
+std::bitset<256> spent;
+
+bool isKey(const MSG& message, bool down) {
+    return message.message == (down ? WM_KEYDOWN : WM_KEYUP) ||
+           message.message == (down ? WM_SYSKEYDOWN : WM_SYSKEYUP);
+}
+
+bool isModifier(std::size_t key) {
+    return key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU || key == VK_CAPITAL ||
+           key == VK_LWIN || key == VK_RWIN || (key >= VK_LSHIFT && key <= VK_RMENU);
+}
+
+// Every message a loop of the thread takes passes here, the loops of message boxes too.
+LRESULT CALLBACK followKeys(int code, WPARAM removed, LPARAM lParam) {
+    auto& message = *reinterpret_cast<MSG*>(lParam);
+    const bool down = isKey(message, true);
+    if (code == HC_ACTION && removed == PM_REMOVE && (down || isKey(message, false))) {
+        const std::size_t key = message.wParam & 0xFF;
+        held[key] = down && !isModifier(key);
+        if (spent[key]) {
+            spent[key] = down;
+            message.message = WM_NULL;
+        }
+    }
+    return CallNextHookEx(nullptr, code, removed, lParam);
+}
+
+// The keys of the active window's keyboard interface: Tab is the window's own, the others
+// the dialog manager's.
+bool takenByKeyboardInterface(MSG& message) {
+    HWND active = activeForm();
+    if (!active || (message.hwnd != active && !IsChild(active, message.hwnd))) return false;
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB) {
+        SendMessageW(active, TabKey, (GetKeyState(VK_SHIFT) & 0x8000) == 0, 0);
+        return true;
+    }
+    return IsDialogMessageW(active, &message) != FALSE;
+}
+
+} // namespace
+
+void add(HWND window) {
+    static const HHOOK hook =
+        SetWindowsHookExW(WH_GETMESSAGE, followKeys, nullptr, GetCurrentThreadId());
+    (void)hook;
+    windows.push_back(window);
+}
+
+bool remove(HWND window) {
+    std::erase(windows, window);
+    return windows.empty();
+}
+
+std::vector<HWND> disableAllExcept(HWND keep) {
+    std::vector<HWND> disabled;
+    // A copy: disabling may run code that creates or destroys windows.
+    const std::vector<HWND> list = windows;
+    for (HWND window : list) {
+        if (window == keep || !IsWindowEnabled(window)) continue;
+        EnableWindow(window, FALSE);
+        disabled.push_back(window);
+    }
+    return disabled;
+}
+
+void enable(const std::vector<HWND>& disabled) {
+    for (HWND window : disabled)
+        if (contains(window)) EnableWindow(window, TRUE);
+}
+
+HWND activeForm() {
+    HWND active = GetActiveWindow();
+    return contains(active) ? active : nullptr;
+}
+
+void dispatch(MSG& message) {
+    const UINT outer = keyBeingPressed;
+    if (isKey(message, true)) keyBeingPressed = static_cast<UINT>(message.wParam);
+    if (!takenByKeyboardInterface(message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    keyBeingPressed = outer;
+}
+
+void spendKeyBeingPressed() {
+    if (keyBeingPressed != 0) spent[keyBeingPressed & 0xFF] = true;
+}
+
+void spendHeldKeys() {
+    spent |= held;
+}
+
+void forgetKeys() {
+    held.reset();
+    spent.reset();
+}
+
+} // namespace tk::win32::forms

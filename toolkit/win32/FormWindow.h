@@ -13,11 +13,10 @@
 namespace tk::win32 {
 
 class Child;
-class Timer;
-class ToolTips;
 
 // The native half of a window: a top-level window of class "NodrellForm" whose controls are
-// child windows of the standard classes.
+// child windows of the standard classes, made in Controls.cpp; its timers are made in
+// Program.cpp.
 class FormWindow final : public NativeWindow {
 public:
     FormWindow(const WindowSpec& layout, Window& window);
@@ -42,6 +41,12 @@ public:
     // Null once the window is gone.
     HWND hwnd() const { return handle_.get(); }
     const Font& font() const { return layout_.font; }
+    // The id of the row's control or timer, clear of IDOK and IDCANCEL.
+    static int id(int row) { return 100 + row; }
+    // The window that holds the row's control: the picture box the row names, or this one.
+    HWND parentOf(const ControlSpec& spec) const;
+    // The row's control has made its native window: kept by its row, with its tool tip.
+    void adopt(int row, const ControlSpec& spec, HWND child);
 
     // Moves the focus to the child at once when the window can be active, else when it next
     // is. A move along the tab order shows where the focus is from then on.
@@ -54,20 +59,8 @@ public:
     // Whether the key presses a button here; if not, a text box takes the key itself.
     bool takesDialogKey(DialogKey key) const;
 
-    void addTimer(Timer* timer) { timers_.push_back(timer); }
-    void removeTimer(Timer* timer);
-
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 private:
-    struct Destroy {
-        void operator()(HWND window) const { DestroyWindow(window); }
-    };
-
-    // A native child made for the row: kept by its row, with its tool tip if it has one.
-    template <class T> std::unique_ptr<T> made(int row, std::unique_ptr<T> child);
-    // The picture box that holds the row's control, or the window.
-    HWND parentOf(const ControlSpec& row) const;
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void command(WPARAM wParam, LPARAM lParam);
     void activated();
@@ -79,8 +72,7 @@ private:
     WindowSpec layout_;
     Window* window_ = nullptr; // set once the window is made, cleared when it goes
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-    std::unique_ptr<ToolTips> toolTips_;
-    std::vector<Timer*> timers_;
+    HWND toolTips_ = nullptr; // goes with the window
     std::vector<HWND> tabOrder_;
     std::map<int, HWND> children_;                  // by row
     std::map<std::string_view, HWND> pictureBoxes_; // by name
@@ -93,7 +85,8 @@ private:
 
     // The native window, from its first message to its last. Declared last, so that it is
     // destroyed first, on every path out of the constructor as well, while the rest is there.
-    std::unique_ptr<std::remove_pointer_t<HWND>, Destroy> handle_;
+    std::unique_ptr<std::remove_pointer_t<HWND>, decltype(&DestroyWindow)> handle_{nullptr,
+                                                                                   &DestroyWindow};
 };
 
 } // namespace tk::win32

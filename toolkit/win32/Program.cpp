@@ -1,11 +1,13 @@
 #include "toolkit/Program.h"
 
 #include "FormWindow.h"
-#include "Forms.h"
-#include "Text.h"
+#include "toolkit/Clock.h"
+#include "toolkit/TimerPhase.h"
 
 #include <commctrl.h>
 
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace tk {
@@ -24,15 +26,10 @@ Application::Application(int& /*argc*/, char** /*argv*/, std::string_view /*desk
 Application::~Application() = default;
 
 int Application::run() {
-    // Nothing shown, nothing to wait for.
-    if (!win32::forms::anyOpen()) return 0;
     MSG message{};
-    for (;;) {
-        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0) return static_cast<int>(message.wParam);
-        if (got == -1) return 1;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
         win32::forms::dispatch(message);
-    }
+    return message.message == WM_QUIT ? static_cast<int>(message.wParam) : 1;
 }
 
 std::optional<std::string> missingDisplay() {
@@ -70,3 +67,59 @@ void endProgram() {
 }
 
 } // namespace tk
+
+namespace tk::win32 {
+
+namespace {
+
+// A timer of a window: WM_TIMER with the row's id, set anew for every tick, which every message
+// loop hands to fired().
+class Timer final : public NativeTimer {
+public:
+    Timer(FormWindow& form, tk::Timer& timer, int row)
+        : form_(form), timer_(timer), key_(form.hwnd(), FormWindow::id(row)) {
+        timers()[key_] = this;
+    }
+    ~Timer() override {
+        stop();
+        timers().erase(key_);
+    }
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
+
+    void schedule(int interval) override {
+        if (HWND owner = form_.hwnd())
+            SetTimer(owner, key_.second,
+                     static_cast<UINT>(delayToNextTick(SystemClock::millisecondOfDay(), interval)),
+                     &Timer::fired);
+    }
+
+    void stop() override {
+        if (HWND owner = form_.hwnd()) KillTimer(owner, key_.second);
+    }
+
+private:
+    using Key = std::pair<HWND, UINT_PTR>;
+
+    static std::map<Key, Timer*>& timers() {
+        static std::map<Key, Timer*> all;
+        return all;
+    }
+
+    static void CALLBACK fired(HWND window, UINT, UINT_PTR id, DWORD) {
+        if (const auto found = timers().find(Key{window, id}); found != timers().end())
+            found->second->timer_.reportTick();
+    }
+
+    FormWindow& form_;
+    tk::Timer& timer_;
+    const Key key_;
+};
+
+} // namespace
+
+std::unique_ptr<NativeTimer> FormWindow::createTimer(int row, tk::Timer& timer) {
+    return std::make_unique<Timer>(*this, timer, row);
+}
+
+} // namespace tk::win32
