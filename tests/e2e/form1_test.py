@@ -257,9 +257,10 @@ class Screen:
 def shoot(wine, args, hide=()):
     """Starts the program, hides the controls named in `hide`, lets the window paint and
     takes a picture of the screen. Returns what the driver saw then, and the picture."""
-    done = wine.state_dir / "form1-look.done"
+    # Files of the prefix's own: the look at 96 and at 144 dots per inch run side by side.
+    done = wine.state_dir / f"form1-look-{args.prefix}.done"
     done.unlink(missing_ok=True)
-    out, err = (wine.log_dir / f"form1-look.{kind}" for kind in ("out", "err"))
+    out, err = (wine.log_dir / f"form1-look-{args.prefix}.{kind}" for kind in ("out", "err"))
     commands = [["start", wineprefix.windows_path(args.exe)],
                 ["wait-window", CAPTION_PREFIX, "15000"],
                 *(["hide", CAPTION_PREFIX, control] for control in hide),
