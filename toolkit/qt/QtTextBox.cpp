@@ -2,7 +2,6 @@
 
 #include "CaretBlink.h"
 #include "FormWidget.h"
-#include "KeyCodes.h"
 #include "QtConvert.h"
 
 #include <QAction>
@@ -17,6 +16,43 @@
 #include <memory>
 
 namespace tk::qt {
+
+namespace {
+
+bool isEnter(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// The code of the character the key types, as the windows compare it: Enter's 13, a printable
+// character's own; 0 for a key that types neither.
+int typedCode(const QKeyEvent& event) {
+    if (isEnter(event.key())) return KeyReturn;
+    const QString text = event.text();
+    return !text.isEmpty() && text.front().isPrint() ? text.front().unicode() : 0;
+}
+
+// The key code of the key, as the windows compare it: Enter's, and the letters' and digits',
+// which Qt's codes share; 0 for the other keys.
+int keyCode(const QKeyEvent& event) {
+    const int key = event.key();
+    if (isEnter(key)) return KeyReturn;
+    const bool shared =
+        (key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z);
+    return shared ? key : 0;
+}
+
+int shiftState(Qt::KeyboardModifiers keys) {
+    return (keys & Qt::ShiftModifier ? ShiftMask : 0) |
+           (keys & Qt::ControlModifier ? CtrlMask : 0) | (keys & Qt::AltModifier ? AltMask : 0);
+}
+
+int buttonCode(Qt::MouseButton button) {
+    if (button == Qt::LeftButton) return LeftButton;
+    if (button == Qt::RightButton) return RightButton;
+    return button == Qt::MiddleButton ? MiddleButton : 0;
+}
+
+} // namespace
 
 TextBoxWidget::TextBoxWidget(QWidget* parent) : QLineEdit(parent) {
     // Dropped text would bypass the limit; a Windows edit box takes no drops either.
@@ -51,39 +87,6 @@ bool TextBoxWidget::insertsText(const QKeyEvent& event) const {
     return (modifiers & Qt::ControlModifier) == 0 || (modifiers & Qt::AltModifier) != 0;
 }
 
-void TextBoxWidget::typeReplacement(int code, QKeyEvent& original) {
-    int key = 0;
-    QString text;
-    switch (code) {
-    case KeyReturn:
-        key = Qt::Key_Return;
-        text = QStringLiteral("\r");
-        break;
-    case 8:
-        key = Qt::Key_Backspace;
-        text = QStringLiteral("\b");
-        break;
-    case 27:
-        key = Qt::Key_Escape;
-        text = QString(QChar(27));
-        break;
-    default: {
-        const char32_t character = static_cast<char32_t>(code);
-        text = QString::fromUcs4(&character, 1);
-        key = text.size() == 1 ? static_cast<int>(text.at(0).toUpper().unicode())
-                               : static_cast<int>(Qt::Key_unknown);
-        break;
-    }
-    }
-    QKeyEvent replaced(QEvent::KeyPress, key, Qt::NoModifier, text);
-    if (limit_ > 0 && insertsText(replaced) && roomLeft() < replaced.text().size()) {
-        original.accept();
-        return;
-    }
-    QLineEdit::keyPressEvent(&replaced);
-    original.setAccepted(replaced.isAccepted());
-}
-
 // Input and the focus start the text cursor blinking again.
 bool TextBoxWidget::event(QEvent* event) {
     switch (event->type()) {
@@ -107,20 +110,11 @@ void TextBoxWidget::keyPressEvent(QKeyEvent* event) {
         event->ignore();
         return;
     }
-    const int typed = typedCharCode(*event);
-    int code = typed;
-    if (typed != 0 && owner_ != nullptr) {
+    // A character the handling sets to 0 is discarded; no window replaces one with another.
+    if (int code = typedCode(*event); code != 0 && owner_ != nullptr) {
         const QPointer<TextBoxWidget> self(this);
         owner_->reportKeyPress(code);
-        if (self.isNull()) return;
-        if (code == 0) {
-            event->accept();
-            return;
-        }
-    }
-    if (code != typed) {
-        typeReplacement(code, *event);
-        return;
+        if (self.isNull() || code == 0) return;
     }
     if (event->matches(QKeySequence::Paste)) {
         pasteLimited(QClipboard::Clipboard);
@@ -137,8 +131,8 @@ void TextBoxWidget::keyPressEvent(QKeyEvent* event) {
 void TextBoxWidget::keyReleaseEvent(QKeyEvent* event) {
     QLineEdit::keyReleaseEvent(event);
     if (event->isAutoRepeat() || owner_ == nullptr) return;
-    if (const int key = virtualKeyCode(*event); key != 0)
-        owner_->reportKeyUp(key, shiftMask(event->modifiers()));
+    if (const int key = keyCode(*event); key != 0)
+        owner_->reportKeyUp(key, shiftState(event->modifiers()));
 }
 
 void TextBoxWidget::focusInEvent(QFocusEvent* event) {
@@ -169,8 +163,8 @@ void TextBoxWidget::mouseReleaseEvent(QMouseEvent* event) {
         QLineEdit::mouseReleaseEvent(event);
     if (owner_ == nullptr) return;
     const QPoint at = event->position().toPoint();
-    if (const int button = mouseButtonCode(event->button()); button != 0)
-        owner_->reportMouseUp(button, shiftMask(event->modifiers()), at.x(), at.y());
+    if (const int button = buttonCode(event->button()); button != 0)
+        owner_->reportMouseUp(button, shiftState(event->modifiers()), at.x(), at.y());
 }
 
 void TextBoxWidget::contextMenuEvent(QContextMenuEvent* event) {

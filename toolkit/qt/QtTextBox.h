@@ -40,7 +40,6 @@ protected:
 private:
     qsizetype roomLeft() const;
     bool insertsText(const QKeyEvent& event) const;
-    void typeReplacement(int code, QKeyEvent& original);
 
     TextBox* owner_ = nullptr;
     int limit_ = 0;
