@@ -1,6 +1,6 @@
 #include "QtButton.h"
 
-#include "QtConvert.h"
+#include "QtDrawing.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>

@@ -2,7 +2,7 @@
 
 #include "Keyboard.h"
 #include "QtAccessible.h"
-#include "QtConvert.h"
+#include "QtDrawing.h"
 
 #include <QPointer>
 #include <QWidget>

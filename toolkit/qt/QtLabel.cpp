@@ -61,7 +61,7 @@ void LabelWidget::placeWords(int dotsPerInch) {
             covered.push_back(
                 {1.0 * (box.left() - line.left()), 1.0 * (box.right() + 1 - line.left())});
     }
-    const std::string caption = toStdString(text());
+    const std::string caption = text().toStdString();
     const PlacedCaption placed =
         tk::placeWords(caption, dotsPerInch, LabelFont(font(), this), covered);
     words_.clear();
@@ -129,7 +129,7 @@ void QtLabel::setColors(Color fore, Color back) {
     if (w == nullptr) return;
     setTextColor(*w, fore);
     if (transparent_)
-        clearBackground(*w);
+        w->setAutoFillBackground(false);
     else
         setBackground(*w, back);
 }

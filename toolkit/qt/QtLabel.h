@@ -1,7 +1,7 @@
 #pragma once
 
 #include "QtControl.h"
-#include "QtConvert.h"
+#include "QtDrawing.h"
 
 #include "toolkit/Controls.h"
 #include "toolkit/Native.h"

@@ -2,7 +2,7 @@
 
 #include "CaretBlink.h"
 #include "FormWidget.h"
-#include "QtConvert.h"
+#include "QtDrawing.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -219,7 +219,7 @@ void QtTextBox::setText(std::string_view text) {
 
 std::string QtTextBox::text() const {
     const TextBoxWidget* w = typed();
-    return w == nullptr ? std::string() : toStdString(w->text());
+    return w == nullptr ? std::string() : w->text().toStdString();
 }
 
 void QtTextBox::setSelStart(int start) {

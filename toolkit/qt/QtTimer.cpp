@@ -1,6 +1,6 @@
 #include "QtTimer.h"
 
-#include "QtConvert.h"
+#include "QtDrawing.h"
 #include "toolkit/Clock.h"
 #include "toolkit/TimerPhase.h"
 

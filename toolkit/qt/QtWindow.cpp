@@ -2,8 +2,8 @@
 
 #include "Keyboard.h"
 #include "QtButton.h"
+#include "QtDrawing.h"
 #include "QtLabel.h"
-#include "QtPictures.h"
 #include "QtTextBox.h"
 #include "QtTimer.h"
 #include "toolkit/LineBounds.h"
@@ -74,16 +74,24 @@ QtWindow::~QtWindow() {
 }
 
 template <class W> W* QtWindow::make(int row, const ControlSpec& spec) {
-    const auto box = pictureBoxes_.find(spec.container);
-    auto* widget = new W(box != pictureBoxes_.end() ? box->second : form_.get());
-    widgets_[row] = widget;
-    widget->setObjectName(toQString(controlName(spec.name, spec.index)));
-    widget->setGeometry(scale_.x(spec.left), scale_.y(spec.top), scale_.x(spec.width),
-                        scale_.y(spec.height));
-    // Without a font of its own a control inherits the window's.
-    if (spec.font) widget->setFont(toQFont(*spec.font));
-    widget->lower();
+    auto* widget = new W(box(spec));
+    place(row, spec, *widget);
     return widget;
+}
+
+QWidget* QtWindow::box(const ControlSpec& spec) const {
+    const auto box = pictureBoxes_.find(spec.container);
+    return box != pictureBoxes_.end() ? box->second : form_.get();
+}
+
+void QtWindow::place(int row, const ControlSpec& spec, QWidget& widget) {
+    widgets_[row] = &widget;
+    widget.setObjectName(toQString(controlName(spec.name, spec.index)));
+    widget.setGeometry(scale_.x(spec.left), scale_.y(spec.top), scale_.x(spec.width),
+                       scale_.y(spec.height));
+    // Without a font of its own a control inherits the window's.
+    if (spec.font) widget.setFont(toQFont(*spec.font));
+    widget.lower();
 }
 
 std::unique_ptr<NativeLabel> QtWindow::createLabel(int row, Label& label) {
@@ -103,9 +111,8 @@ std::unique_ptr<NativeButton> QtWindow::createButton(int row, Button& button) {
 std::unique_ptr<NativeControl> QtWindow::createStatic(int row, const ControlSpec& spec) {
     if (spec.kind == Kind::PictureBox) return createPictureBox(row, spec);
     if (spec.kind == Kind::Line) return createLine(row, spec);
-    auto* image = make<PictureLabel>(row, spec);
-    image->setFocusPolicy(Qt::NoFocus);
-    image->setPicture(picture(spec.picture), scale_);
+    QWidget* image = newImage(box(spec), spec.picture, scale_);
+    place(row, spec, *image);
     return std::make_unique<QtStatic>(image);
 }
 

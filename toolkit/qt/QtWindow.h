@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FormWidget.h"
-#include "QtConvert.h"
+#include "QtDrawing.h"
 
 #include "toolkit/Native.h"
 
@@ -41,6 +41,8 @@ public:
 private:
     // Places a new widget of the row: its name, place and font, behind its siblings.
     template <class W> W* make(int row, const ControlSpec& spec);
+    QWidget* box(const ControlSpec& spec) const; // the row's container
+    void place(int row, const ControlSpec& spec, QWidget& widget);
     std::unique_ptr<NativeControl> createPictureBox(int row, const ControlSpec& spec);
     std::unique_ptr<NativeControl> createLine(int row, const ControlSpec& spec);
 
