@@ -1,6 +1,6 @@
 #include "FormWidget.h"
 
-#include "Keyboard.h"
+#include "QtProgram.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Keyboard.h"
 #include "QtAccessible.h"
 #include "QtDrawing.h"
+#include "QtProgram.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,11 +1,10 @@
 #include "QtWindow.h"
 
-#include "Keyboard.h"
 #include "QtButton.h"
 #include "QtDrawing.h"
 #include "QtLabel.h"
+#include "QtProgram.h"
 #include "QtTextBox.h"
-#include "QtTimer.h"
 #include "toolkit/LineBounds.h"
 
 #include <QApplication>
@@ -148,7 +147,7 @@ std::unique_ptr<NativeControl> QtWindow::createLine(int row, const ControlSpec& 
 }
 
 std::unique_ptr<NativeTimer> QtWindow::createTimer(int, Timer& timer) {
-    return std::make_unique<QtTimer>(timer);
+    return newTimer(timer);
 }
 
 void QtWindow::setTabOrder(std::span<const int> rows) {
