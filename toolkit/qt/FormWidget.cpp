@@ -1,6 +1,7 @@
 #include "FormWidget.h"
 
 #include "QtProgram.h"
+#include "QtWindow.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -19,9 +20,9 @@ std::optional<DialogKey> dialogKey(int key) {
 
 } // namespace
 
-bool FormWidget::takesDialogKey(int key) const {
-    const auto dialog = dialogKey(key);
-    return dialog && window_.dialogButton(*dialog) != nullptr;
+bool takesDialogKey(const Window& window, const QKeyEvent& event) {
+    const auto dialog = dialogKey(event.key());
+    return dialog && window.dialogButton(*dialog) != nullptr;
 }
 
 void FormWidget::keyPressEvent(QKeyEvent* event) {

@@ -14,10 +14,6 @@ class FormWidget final : public QWidget {
 public:
     explicit FormWidget(Window& window) : window_(window) {}
 
-    // Whether the key presses one of the window's buttons rather than reaching the control
-    // with the focus.
-    bool takesDialogKey(int key) const;
-
     std::function<void()> onClosed;
 
 protected:

@@ -1,14 +1,13 @@
 #include "QtWindow.h"
 
-#include "QtButton.h"
+#include "QtControls.h"
 #include "QtDrawing.h"
-#include "QtLabel.h"
 #include "QtProgram.h"
-#include "QtTextBox.h"
 #include "toolkit/LineBounds.h"
 
 #include <QApplication>
 #include <QFrame>
+#include <QLabel>
 #include <QWindow>
 
 namespace tk::qt {
@@ -43,8 +42,6 @@ void activateNow(QWidget& window) {
     QT_WARNING_POP
 }
 
-using QtStatic = WidgetControl<NativeControl>;
-
 } // namespace
 
 QtWindow::QtWindow(const WindowSpec& layout, Window& window)
@@ -72,53 +69,40 @@ QtWindow::~QtWindow() {
     if (modalLoop_ != nullptr) modalLoop_->quit();
 }
 
-template <class W> W* QtWindow::make(int row, const ControlSpec& spec) {
-    auto* widget = new W(box(spec));
-    place(row, spec, *widget);
-    return widget;
-}
-
 QWidget* QtWindow::box(const ControlSpec& spec) const {
     const auto box = pictureBoxes_.find(spec.container);
     return box != pictureBoxes_.end() ? box->second : form_.get();
 }
 
-void QtWindow::place(int row, const ControlSpec& spec, QWidget& widget) {
-    widgets_[row] = &widget;
-    widget.setObjectName(toQString(controlName(spec.name, spec.index)));
-    widget.setGeometry(scale_.x(spec.left), scale_.y(spec.top), scale_.x(spec.width),
-                       scale_.y(spec.height));
-    // Without a font of its own a control inherits the window's.
-    if (spec.font) widget.setFont(toQFont(*spec.font));
-    widget.lower();
-}
-
 std::unique_ptr<NativeLabel> QtWindow::createLabel(int row, Label& label) {
-    auto* widget = make<LabelWidget>(row, label.row());
-    if (!label.row().cursor.empty()) widget->setCursor(mouseCursor(label.row().cursor));
-    return std::make_unique<QtLabel>(widget, label, scale_);
+    auto made = newLabel(box(label.row()), label, scale_);
+    widgets_[row] = labels_[row] = made.widget;
+    return std::move(made.native);
 }
 
 std::unique_ptr<NativeTextBox> QtWindow::createTextBox(int row, TextBox& box) {
-    return std::make_unique<QtTextBox>(make<TextBoxWidget>(row, box.row()), box);
+    auto made = newTextBox(this->box(box.row()), box, window_, scale_);
+    widgets_[row] = made.widget;
+    return std::move(made.native);
 }
 
 std::unique_ptr<NativeButton> QtWindow::createButton(int row, Button& button) {
-    return std::make_unique<QtButton>(make<ButtonWidget>(row, button.row()), button);
+    auto made = newButton(box(button.row()), button, scale_);
+    widgets_[row] = made.widget;
+    return std::move(made.native);
 }
 
-std::unique_ptr<NativeControl> QtWindow::createStatic(int row, const ControlSpec& spec) {
-    if (spec.kind == Kind::PictureBox) return createPictureBox(row, spec);
-    if (spec.kind == Kind::Line) return createLine(row, spec);
+std::unique_ptr<NativeControl> QtWindow::createStatic(int, const ControlSpec& spec) {
+    if (spec.kind == Kind::PictureBox) return createPictureBox(spec);
+    if (spec.kind == Kind::Line) return createLine(spec);
     QWidget* image = newImage(box(spec), spec.picture, scale_);
-    place(row, spec, *image);
-    return std::make_unique<QtStatic>(image);
+    place(*image, spec, scale_);
+    return newStatic(image);
 }
 
-std::unique_ptr<NativeControl> QtWindow::createPictureBox(int row, const ControlSpec& spec) {
-    auto* frame = make<QFrame>(row, spec);
-    frame->setFocusPolicy(Qt::NoFocus);
-    frame->setEnabled(spec.enabled);
+std::unique_ptr<NativeControl> QtWindow::createPictureBox(const ControlSpec& spec) {
+    auto* frame = new QFrame(box(spec));
+    place(*frame, spec, scale_);
     if (spec.border) frame->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setBackground(*frame, spec.backColor.value_or(ButtonFace));
     // The controls' positions count from inside the border, and nothing of them is drawn
@@ -128,22 +112,21 @@ std::unique_ptr<NativeControl> QtWindow::createPictureBox(int row, const Control
     auto* inside = new QWidget(frame);
     inside->setObjectName(toQString(controlName(spec.name, spec.index)));
     inside->setGeometry(frame->contentsRect());
-    inside->setFocusPolicy(Qt::NoFocus);
     pictureBoxes_[spec.name] = inside;
-    return std::make_unique<QtStatic>(frame);
+    return newStatic(frame);
 }
 
 // A line row holds the two end points.
-std::unique_ptr<NativeControl> QtWindow::createLine(int row, const ControlSpec& spec) {
-    auto* line = make<QWidget>(row, spec);
+std::unique_ptr<NativeControl> QtWindow::createLine(const ControlSpec& spec) {
+    auto* line = new QWidget(box(spec));
+    place(*line, spec, scale_);
     line->setAttribute(Qt::WA_TransparentForMouseEvents);
-    line->setFocusPolicy(Qt::NoFocus);
     const PixelBounds bounds =
         lineBounds(scale_.x(spec.left), scale_.y(spec.top), scale_.x(spec.width),
                    scale_.y(spec.height), spec.lineWidth);
     line->setGeometry(bounds.left, bounds.top, bounds.width, bounds.height);
     setBackground(*line, spec.foreColor.value_or(WindowText));
-    return std::make_unique<QtStatic>(line);
+    return newStatic(line);
 }
 
 std::unique_ptr<NativeTimer> QtWindow::createTimer(int, Timer& timer) {
@@ -157,8 +140,7 @@ void QtWindow::setTabOrder(std::span<const int> rows) {
 
 // Qt links a label to the widget it names through its buddy.
 void QtWindow::setLabel(int row, int labelRow) {
-    if (auto* heading = qobject_cast<QLabel*>(widgets_.at(labelRow)))
-        heading->setBuddy(widgets_.at(row));
+    labels_.at(labelRow)->setBuddy(widgets_.at(row));
 }
 
 void QtWindow::setCaption(std::string_view caption) {

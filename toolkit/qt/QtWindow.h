@@ -6,7 +6,9 @@
 #include "toolkit/Native.h"
 
 #include <QEventLoop>
+#include <QKeyEvent>
 
+#include <QLabel>
 #include <QPointer>
 
 #include <map>
@@ -40,22 +42,25 @@ public:
 
 private:
     // Places a new widget of the row: its name, place and font, behind its siblings.
-    template <class W> W* make(int row, const ControlSpec& spec);
     QWidget* box(const ControlSpec& spec) const; // the row's container
-    void place(int row, const ControlSpec& spec, QWidget& widget);
-    std::unique_ptr<NativeControl> createPictureBox(int row, const ControlSpec& spec);
-    std::unique_ptr<NativeControl> createLine(int row, const ControlSpec& spec);
+    std::unique_ptr<NativeControl> createPictureBox(const ControlSpec& spec);
+    std::unique_ptr<NativeControl> createLine(const ControlSpec& spec);
 
     Window& window_;
     Scale scale_;
     std::unique_ptr<FormWidget> form_;
     QEventLoop* modalLoop_ = nullptr;
     QMetaObject::Connection focusMoved_;
-    std::map<int, QPointer<QWidget>> widgets_;          // by row
+    std::map<int, QWidget*> widgets_; // the controls', by row
+    std::map<int, QLabel*> labels_;
     std::map<std::string_view, QWidget*> pictureBoxes_; // the area inside each, by name
 };
 
 // The program's window that is active, or null when none is.
 QWidget* activeForm();
+
+// Whether the key presses one of the window's buttons rather than reaching the control with
+// the focus.
+bool takesDialogKey(const Window& window, const QKeyEvent& event);
 
 } // namespace tk::qt
