@@ -1,6 +1,5 @@
 #include "QtControls.h"
 
-#include "QtAccessible.h"
 #include "QtProgram.h"
 #include "QtWindow.h"
 #include "toolkit/CaptionWords.h"

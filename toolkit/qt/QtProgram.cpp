@@ -1,9 +1,9 @@
 #include "QtProgram.h"
 
-#include "QtAccessible.h"
 #include "QtDrawing.h"
 #include "QtWindow.h"
 #include "toolkit/Clock.h"
+#include "toolkit/Controls.h"
 #include "toolkit/Program.h"
 #include "toolkit/TimerPhase.h"
 
