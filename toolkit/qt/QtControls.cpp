@@ -41,12 +41,14 @@ public:
     // Qt would hand the window's focus on to the next control, running its focus handling in
     // the middle of the call; the control lets go of the focus first instead.
     void setEnabled(bool enabled) override {
-        if (widget_ && !enabled) widget_->clearFocus();
-        if (widget_) widget_->setEnabled(enabled);
+        if (!widget_) return;
+        if (!enabled) widget_->clearFocus();
+        widget_->setEnabled(enabled);
     }
     void setVisible(bool visible) override {
-        if (widget_ && !visible) widget_->clearFocus();
-        if (widget_) widget_->setVisible(visible);
+        if (!widget_) return;
+        if (!visible) widget_->clearFocus();
+        widget_->setVisible(visible);
     }
     void setFocus(FocusMove how) override {
         if (widget_) widget_->setFocus(focusReason(*widget_, how));
