@@ -12,6 +12,7 @@ class QLabel;
 // A widget may be gone once its window is destroyed; its control then does nothing.
 namespace tk::qt {
 
+// A control's native half, and the widget that shows it for the window to link to others.
 template <class Native, class Widget = QWidget> struct Made {
     std::unique_ptr<Native> native;
     Widget* widget;

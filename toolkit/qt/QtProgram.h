@@ -13,6 +13,7 @@ class QWidget;
 // beyond the widget with the focus.
 namespace tk::qt {
 
+// A timer's native half, which reports its ticks to it.
 std::unique_ptr<NativeTimer> newTimer(Timer& timer);
 
 // How Qt is told of a move of the focus to the widget: a keyboard move has its focus drawn,
