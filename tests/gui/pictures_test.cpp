@@ -8,7 +8,7 @@
 #include "forms/Form1/Form1.h"
 #include "forms/frmAbout/frmAbout.h"
 #include "platform/RecordingPlatform.h"
-#include "toolkit/qt/QtConvert.h"
+#include "toolkit/qt/QtDrawing.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -7,6 +7,7 @@
 // the system. Also: cmake --build <dir> --target qt-screenshots
 #include "forms/Form1/Form1.h"
 #include "forms/frmAbout/frmAbout.h"
+#include "forms/shared/Version.h"
 #include "platform/RecordingPlatform.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Program.h"
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
     }
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
-    tk::Application application(argc, argv);
+    tk::Application application(argc, argv, project::DesktopId);
     tk::SystemClock clock;
     platform::RecordingPlatform system;
     Form1 form(clock, system);

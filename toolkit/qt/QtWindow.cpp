@@ -1,20 +1,106 @@
 #include "QtWindow.h"
 
-#include "Keyboard.h"
-#include "QtButton.h"
-#include "QtLabel.h"
-#include "QtPictures.h"
-#include "QtTextBox.h"
-#include "QtTimer.h"
+#include "QtControls.h"
+#include "QtDrawing.h"
+#include "QtProgram.h"
 #include "toolkit/LineBounds.h"
+#include "toolkit/Window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
+#include <QEventLoop>
 #include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
 #include <QWindow>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <vector>
 
 namespace tk::qt {
 
 namespace {
+
+class FormWidget;
+
+// The program's windows, for the one that is active and for screen readers.
+std::vector<FormWidget*>& forms() {
+    static std::vector<FormWidget*> list;
+    return list;
+}
+
+std::optional<DialogKey> dialogKey(const QKeyEvent& event) {
+    if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) return DialogKey::Enter;
+    if (event.key() == Qt::Key_Escape) return DialogKey::Escape;
+    return std::nullopt;
+}
+
+// The top-level widget of a window: hands Tab, Enter and Escape to the window's keyboard
+// interface and reports its closing.
+class FormWidget final : public QWidget {
+public:
+    explicit FormWidget(Window& window) : window_(window) { forms().push_back(this); }
+    ~FormWidget() override { std::erase(forms(), this); }
+
+    QEventLoop* modalLoop = nullptr; // ended when the window closes
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const auto key = dialogKey(*event);
+        if (!key || window_.dialogButton(*key) == nullptr) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        // Spent first: the button may open a window that the key's repeats would reach.
+        spendKey(*event);
+        window_.pressDialogButton(*key);
+    }
+    void closeEvent(QCloseEvent*) override {
+        window_.closed();
+        if (modalLoop != nullptr) modalLoop->quit();
+    }
+    bool focusNextPrevChild(bool next) override {
+        window_.tab(next);
+        return true;
+    }
+
+private:
+    Window& window_;
+};
+
+FormWidget* formOf(const QObject* object) {
+    const auto found = std::find(forms().begin(), forms().end(), object);
+    return found != forms().end() ? *found : nullptr;
+}
+
+// The widgets that screen readers pass over.
+std::vector<QWidget*>& passedOver() {
+    static std::vector<QWidget*> list;
+    return list;
+}
+
+class PassedOver final : public QAccessibleWidget {
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.invisible = true;
+        return state;
+    }
+};
+
+QAccessibleInterface* interfaceFor(const QString&, QObject* object) {
+    if (FormWidget* form = formOf(object))
+        return new QAccessibleWidget(form, form->windowType() == Qt::Dialog ? QAccessible::Dialog
+                                                                            : QAccessible::Window);
+    const auto hidden = std::find(passedOver().begin(), passedOver().end(), object);
+    if (hidden != passedOver().end()) return new PassedOver(*hidden, QAccessible::StaticText);
+    return nullptr;
+}
 
 Qt::WindowFlags windowFlags(const WindowSpec& window) {
     Qt::WindowFlags flags =
@@ -26,27 +112,80 @@ Qt::WindowFlags windowFlags(const WindowSpec& window) {
     return flags;
 }
 
-// Qt reads "[*]" in a title as the place of the modified mark; doubled it stands for itself.
-QString literalTitle(std::string_view caption) {
-    QString title = toQString(caption);
-    title.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
-    return title;
-}
+// The native half of a window: a top-level widget holding a widget for every control.
+class QtWindow final : public NativeWindow {
+public:
+    QtWindow(const WindowSpec& layout, Window& window);
+    ~QtWindow() override {
+        QObject::disconnect(focusMoved_);
+        if (form_->modalLoop != nullptr) form_->modalLoop->quit();
+    }
 
-// Makes the window the active one at once, as showing a window does on Windows, so that
-// focus moves made right after reach their controls; the window system's own activation
-// follows and changes nothing.
-void activateNow(QWidget& window) {
-    window.activateWindow();
-    QT_WARNING_PUSH
-    QT_WARNING_DISABLE_DEPRECATED
-    QApplication::setActiveWindow(&window);
-    QT_WARNING_POP
-}
+    std::unique_ptr<NativeLabel> createLabel(int row, Label& label) override {
+        auto made = newLabel(containerOf(label.row()), label, scale_);
+        widgets_[row] = labels_[row] = made.widget;
+        return std::move(made.native);
+    }
+    std::unique_ptr<NativeTextBox> createTextBox(int row, TextBox& box) override {
+        auto made = newTextBox(containerOf(box.row()), box, window_, scale_);
+        widgets_[row] = made.widget;
+        return std::move(made.native);
+    }
+    std::unique_ptr<NativeButton> createButton(int row, Button& button) override {
+        auto made = newButton(containerOf(button.row()), button, scale_);
+        widgets_[row] = made.widget;
+        return std::move(made.native);
+    }
+    std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& spec) override;
+    std::unique_ptr<NativeTimer> createTimer(int, Timer& timer) override { return newTimer(timer); }
+    void setTabOrder(std::span<const int> rows) override {
+        for (std::size_t i = 1; i < rows.size(); ++i)
+            QWidget::setTabOrder(widgets_.at(rows[i - 1]), widgets_.at(rows[i]));
+    }
+    // Qt links a label to the widget it names through its buddy.
+    void setLabel(int row, int labelRow) override {
+        labels_.at(labelRow)->setBuddy(widgets_.at(row));
+    }
 
-using QtStatic = WidgetControl<NativeControl>;
+    void setCaption(std::string_view caption) override {
+        form_->setWindowTitle(toQString(caption));
+    }
+    void show() override {
+        form_->show();
+        activate();
+    }
+    void showModal() override;
+    void close() override { form_->close(); }
+    bool visible() const override { return form_->isVisible(); }
+    bool active() const override { return QApplication::activeWindow() == form_.get(); }
+    // Makes the window the active one at once, as showing a window does on Windows, so that
+    // focus moves made right after reach their controls; the window system's own activation
+    // follows and changes nothing.
+    void activate() override {
+        form_->activateWindow();
+        QT_WARNING_PUSH
+        QT_WARNING_DISABLE_DEPRECATED
+        QApplication::setActiveWindow(form_.get());
+        QT_WARNING_POP
+    }
+    void clearFocus() override {
+        if (QWidget* focused = form_->focusWidget()) focused->clearFocus();
+    }
 
-} // namespace
+private:
+    QWidget* containerOf(const ControlSpec& row) const {
+        const auto box = pictureBoxes_.find(row.container);
+        return box != pictureBoxes_.end() ? box->second : form_.get();
+    }
+
+    Window& window_;
+    Scale scale_;
+    std::unique_ptr<FormWidget> form_;
+    QMetaObject::Connection focusMoved_;
+    std::map<int, QWidget*> widgets_; // the controls', by row
+    std::map<int, QLabel*> labels_;
+    std::map<std::string_view, QWidget*> pictureBoxes_; // the area inside each, by name
+};
 
 QtWindow::QtWindow(const WindowSpec& layout, Window& window)
     : window_(window), scale_(Scale::ofPrimaryScreen()),
@@ -59,109 +198,40 @@ QtWindow::QtWindow(const WindowSpec& layout, Window& window)
     setBackground(*form_, layout.backColor);
     setCaption(layout.caption);
     form_->setWindowIcon(picture(layout.icon));
-    form_->onClosed = [this] {
-        window_.closed();
-        if (modalLoop_ != nullptr) modalLoop_->quit();
-    };
     focusMoved_ = QObject::connect(qApp, &QApplication::focusChanged, form_.get(),
                                    [this] { window_.showDefaultButton(); });
 }
 
-QtWindow::~QtWindow() {
-    QObject::disconnect(focusMoved_);
-    form_->onClosed = nullptr;
-    if (modalLoop_ != nullptr) modalLoop_->quit();
-}
-
-template <class W> W* QtWindow::make(int row, const ControlSpec& spec) {
-    const auto box = pictureBoxes_.find(spec.container);
-    auto* widget = new W(box != pictureBoxes_.end() ? box->second : form_.get());
-    widgets_[row] = widget;
-    widget->setObjectName(toQString(controlName(spec.name, spec.index)));
-    widget->setGeometry(scale_.x(spec.left), scale_.y(spec.top), scale_.x(spec.width),
-                        scale_.y(spec.height));
-    // Without a font of its own a control inherits the window's.
-    if (spec.font) widget->setFont(toQFont(*spec.font));
-    widget->lower();
-    return widget;
-}
-
-std::unique_ptr<NativeLabel> QtWindow::createLabel(int row, Label& label) {
-    auto* widget = make<LabelWidget>(row, label.row());
-    if (!label.row().cursor.empty()) widget->setCursor(mouseCursor(label.row().cursor));
-    return std::make_unique<QtLabel>(widget, label, scale_);
-}
-
-std::unique_ptr<NativeTextBox> QtWindow::createTextBox(int row, TextBox& box) {
-    return std::make_unique<QtTextBox>(make<TextBoxWidget>(row, box.row()), box);
-}
-
-std::unique_ptr<NativeButton> QtWindow::createButton(int row, Button& button) {
-    return std::make_unique<QtButton>(make<ButtonWidget>(row, button.row()), button);
-}
-
-std::unique_ptr<NativeControl> QtWindow::createStatic(int row, const ControlSpec& spec) {
-    if (spec.kind == Kind::PictureBox) return createPictureBox(row, spec);
-    if (spec.kind == Kind::Line) return createLine(row, spec);
-    auto* image = make<PictureLabel>(row, spec);
-    image->setFocusPolicy(Qt::NoFocus);
-    image->setPicture(picture(spec.picture), scale_);
-    return std::make_unique<QtStatic>(image);
-}
-
-std::unique_ptr<NativeControl> QtWindow::createPictureBox(int row, const ControlSpec& spec) {
-    auto* frame = make<QFrame>(row, spec);
-    frame->setFocusPolicy(Qt::NoFocus);
-    frame->setEnabled(spec.enabled);
-    if (spec.border) frame->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-    setBackground(*frame, spec.backColor.value_or(ButtonFace));
-    // The controls' positions count from inside the border, and nothing of them is drawn
-    // over it. That area carries the picture box's name, as the parent of its controls; the
-    // frame around it is unnamed.
-    frame->setObjectName(QString());
-    auto* inside = new QWidget(frame);
-    inside->setObjectName(toQString(controlName(spec.name, spec.index)));
-    inside->setGeometry(frame->contentsRect());
-    inside->setFocusPolicy(Qt::NoFocus);
-    pictureBoxes_[spec.name] = inside;
-    return std::make_unique<QtStatic>(frame);
-}
-
-// A line row holds the two end points.
-std::unique_ptr<NativeControl> QtWindow::createLine(int row, const ControlSpec& spec) {
-    auto* line = make<QWidget>(row, spec);
-    line->setAttribute(Qt::WA_TransparentForMouseEvents);
-    line->setFocusPolicy(Qt::NoFocus);
-    const PixelBounds bounds =
-        lineBounds(scale_.x(spec.left), scale_.y(spec.top), scale_.x(spec.width),
-                   scale_.y(spec.height), spec.lineWidth);
-    line->setGeometry(bounds.left, bounds.top, bounds.width, bounds.height);
-    setBackground(*line, spec.foreColor.value_or(WindowText));
-    return std::make_unique<QtStatic>(line);
-}
-
-std::unique_ptr<NativeTimer> QtWindow::createTimer(int, Timer& timer) {
-    return std::make_unique<QtTimer>(timer);
-}
-
-void QtWindow::setTabOrder(std::span<const int> rows) {
-    for (std::size_t i = 1; i < rows.size(); ++i)
-        QWidget::setTabOrder(widgets_.at(rows[i - 1]), widgets_.at(rows[i]));
-}
-
-// Qt links a label to the widget it names through its buddy.
-void QtWindow::setLabel(int row, int labelRow) {
-    if (auto* heading = qobject_cast<QLabel*>(widgets_.at(labelRow)))
-        heading->setBuddy(widgets_.at(row));
-}
-
-void QtWindow::setCaption(std::string_view caption) {
-    form_->setWindowTitle(literalTitle(caption));
-}
-
-void QtWindow::show() {
-    form_->show();
-    activate();
+std::unique_ptr<NativeControl> QtWindow::createStatic(int, const ControlSpec& spec) {
+    QWidget* drawn = nullptr;
+    if (spec.kind == Kind::Image) {
+        drawn = newImage(containerOf(spec), spec.picture, scale_);
+        place(*drawn, spec, scale_);
+    } else if (spec.kind == Kind::PictureBox) {
+        auto* frame = new QFrame(containerOf(spec));
+        place(*frame, spec, scale_);
+        if (spec.border) frame->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+        setBackground(*frame, spec.backColor.value_or(ButtonFace));
+        // The controls' positions count from inside the border, and nothing of them is drawn
+        // over it. That area carries the picture box's name, as the parent of its controls;
+        // the frame around it is unnamed.
+        auto* inside = new QWidget(frame);
+        inside->setObjectName(frame->objectName());
+        frame->setObjectName(QString());
+        inside->setGeometry(frame->contentsRect());
+        pictureBoxes_[spec.name] = inside;
+        drawn = frame;
+    } else { // a line, its row holding the two end points
+        drawn = new QWidget(containerOf(spec));
+        place(*drawn, spec, scale_);
+        drawn->setAttribute(Qt::WA_TransparentForMouseEvents);
+        const PixelBounds bounds =
+            lineBounds(scale_.x(spec.left), scale_.y(spec.top), scale_.x(spec.width),
+                       scale_.y(spec.height), spec.lineWidth);
+        drawn->setGeometry(bounds.left, bounds.top, bounds.width, bounds.height);
+        setBackground(*drawn, spec.foreColor.value_or(WindowText));
+    }
+    return newStatic(drawn);
 }
 
 void QtWindow::showModal() {
@@ -174,7 +244,7 @@ void QtWindow::showModal() {
     }
     form_->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
-    modalLoop_ = &loop;
+    form_->modalLoop = &loop;
     const QPointer<FormWidget> form = form_.get();
     show();
     // A handler may have unloaded the window while it was being shown, or destroyed it; the
@@ -182,34 +252,34 @@ void QtWindow::showModal() {
     if (!form.isNull() && form->isVisible()) loop.exec(QEventLoop::DialogExec);
     spendHeldKeys(owner);
     if (form.isNull()) return;
-    modalLoop_ = nullptr;
+    form_->modalLoop = nullptr;
     form_->setWindowModality(Qt::NonModal);
     if (QWindow* handle = form_->windowHandle(); handle != nullptr)
         handle->setTransientParent(nullptr);
 }
 
-void QtWindow::close() {
-    form_->close();
-}
-
-bool QtWindow::visible() const {
-    return form_->isVisible();
-}
-
-bool QtWindow::active() const {
-    return QApplication::activeWindow() == form_.get();
-}
-
-void QtWindow::activate() {
-    activateNow(*form_);
-}
-
-void QtWindow::clearFocus() {
-    if (QWidget* focused = form_->focusWidget()) focused->clearFocus();
-}
+} // namespace
 
 QWidget* activeForm() {
-    return dynamic_cast<FormWidget*>(QApplication::activeWindow());
+    return formOf(QApplication::activeWindow());
+}
+
+bool takesDialogKey(const Window& window, const QKeyEvent& event) {
+    const auto key = dialogKey(event);
+    return key && window.dialogButton(*key) != nullptr;
+}
+
+void describeWindowsToScreenReaders() {
+    QAccessible::installFactory(interfaceFor);
+}
+
+void passOverForScreenReaders(QWidget& widget) {
+    passedOver().push_back(&widget);
+    QObject::connect(&widget, &QObject::destroyed,
+                     [](QObject* gone) { std::erase(passedOver(), gone); });
+    // Qt may have made the widget's interface already, before it was passed over.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(&widget))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
 } // namespace tk::qt
