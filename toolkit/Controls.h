@@ -18,7 +18,8 @@ constexpr int ShiftMask = 1;
 constexpr int CtrlMask = 2;
 constexpr int AltMask = 4;
 
-// Key codes are the Windows virtual-key codes; a typed character is its character code.
+// Key codes are the Windows virtual-key codes, reported for Enter, the letters and the digits
+// at least; a typed character is its character code.
 constexpr int KeyReturn = 13;
 
 constexpr int LeftButton = 1;
@@ -120,8 +121,8 @@ public:
     std::function<void(int keyCode, int shift)> onKeyUp;
     std::function<void(int button, int shift, int x, int y)> onMouseUp;
 
-    // The user changed the text; the focus came here; a key typed a character (the code may
-    // be replaced, 0 discards it); a key or mouse button went up.
+    // The user changed the text; the focus came here; a key typed a character (setting the
+    // code to 0 discards it); a key or mouse button went up.
     void reportChange();
     void reportGotFocus();
     void reportKeyPress(int& keyAscii);

@@ -2,6 +2,7 @@
 // only records what the core asks of it and takes the user's input by hand.
 
 #include "FakeToolkit.h"
+#include "toolkit/Keystrokes.h"
 
 #include <gtest/gtest.h>
 
@@ -215,6 +216,34 @@ TEST_F(ToolkitRules, AfterAModalWindowOrBoxTheWindowBeforeIsActiveAgain) {
     shown.showModal();
     EXPECT_FALSE(gone);
     EXPECT_TRUE(fake.active());
+}
+
+// A keystroke ends where it acts: after it pressed a button, or was down as a box closed,
+// neither its repeats nor its release get through, and the next keystroke of that key does.
+TEST(Keystrokes, ASpentKeystrokeReachesNothingMore) {
+    constexpr int Enter = 13, Shift = 16;
+    Keystrokes keys;
+    const auto dropped = [&keys](int key, bool down, bool fresh = true) {
+        return keys.dropped(key, down, fresh, key == Shift);
+    };
+    EXPECT_FALSE(dropped(Enter, true));
+    keys.spend(Enter); // it pressed a button
+    EXPECT_TRUE(dropped(Enter, true, false)); // its repeat
+    EXPECT_TRUE(dropped(Enter, false));       // its release
+    EXPECT_FALSE(dropped(Enter, true));       // the next keystroke
+    EXPECT_FALSE(dropped(Shift, true));
+    EXPECT_TRUE(keys.spendHeld()); // a box closed while Enter and Shift were down
+    EXPECT_FALSE(dropped(Shift, false)); // a modifier is never spent
+    EXPECT_TRUE(dropped(Enter, true, false));
+    // Pressed afresh: its release went where it was not seen.
+    EXPECT_FALSE(dropped(Enter, true));
+    EXPECT_FALSE(dropped(Enter, false));
+    EXPECT_FALSE(keys.spendHeld());
+
+    EXPECT_FALSE(dropped(Enter, true));
+    keys.spend(Enter);
+    keys.forget(); // let go while another program had the keyboard
+    EXPECT_FALSE(dropped(Enter, true, false));
 }
 
 TEST_F(ToolkitRules, ATimerTicksOnlyWhileItRunsAndAsksForTheNextTickFirst) {

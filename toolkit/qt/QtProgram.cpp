@@ -4,6 +4,7 @@
 #include "QtWindow.h"
 #include "toolkit/Clock.h"
 #include "toolkit/Controls.h"
+#include "toolkit/Keystrokes.h"
 #include "toolkit/Program.h"
 #include "toolkit/TimerPhase.h"
 
@@ -12,7 +13,6 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
-#include <QSet>
 #include <QTimer>
 
 #include <algorithm>
@@ -95,57 +95,38 @@ void showFocus(QWidget& window) {
     if (QWidget* focused = window.focusWidget()) focused->update();
 }
 
-// Sees every key event before its widget does, and keeps the keys held down and the keys
-// spent. A key event reaches it once for each widget it is offered to on its way up to the
-// window.
+// A key by what its press and its release share: the key on the keyboard, where the window
+// system tells it. Qt's code for a key can change between the two, when a Shift let go first
+// turns Backtab into Tab.
+int keyOf(const QKeyEvent& event) {
+    return event.nativeScanCode() != 0 ? -static_cast<int>(event.nativeScanCode()) : event.key();
+}
+
+// Sees every key event before its widget does and drops the rest of a spent keystroke. A key
+// event reaches it once for each widget it is offered to on its way up to the window. Once a
+// key was pressed in a window, it shows where its focus is.
 class KeyboardWatch final : public QObject {
 public:
     explicit KeyboardWatch(QObject* parent) : QObject(parent) {}
 
-    void spend(int key) { spent_.insert(key); }
-    bool spendHeld() {
-        spent_ += held_;
-        return !held_.isEmpty();
-    }
-
 protected:
     bool eventFilter(QObject* target, QEvent* event) override {
         const QEvent::Type type = event->type();
-        if (type == QEvent::ApplicationDeactivate) {
-            // Keys let go while another program had the keyboard are never heard of.
-            held_.clear();
-            spent_.clear();
-            return false;
-        }
+        if (type == QEvent::ApplicationDeactivate) keystrokes().forget();
         if (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
             type != QEvent::ShortcutOverride)
             return false;
         const auto& key = static_cast<const QKeyEvent&>(*event);
-        const int code = key.key();
-        const bool released = type == QEvent::KeyRelease && !key.isAutoRepeat();
-        if (spent_.contains(code)) {
-            if (released) {
-                spent_.remove(code);
-                held_.remove(code);
-            }
+        const bool down = type != QEvent::KeyRelease || key.isAutoRepeat();
+        if (keystrokes().dropped(keyOf(key), down, !key.isAutoRepeat(), isModifier(key.key())))
             return true;
-        }
-        if (released) {
-            held_.remove(code);
-        } else if (!key.isAutoRepeat() && type != QEvent::KeyRelease) {
-            if (!isModifier(code)) held_.insert(code);
+        if (down && !key.isAutoRepeat())
             if (auto* widget = qobject_cast<QWidget*>(target)) showFocus(*widget->window());
-        }
         return false;
     }
-
-private:
-    QSet<int> held_;  // pressed and not yet let go, other than the modifiers
-    QSet<int> spent_; // their rest reaches nothing
 };
 
 QApplication* application = nullptr;
-QPointer<KeyboardWatch> watch;
 
 // Whether the X server of a local display such as ":0" or ":0.0" takes connections. Displays
 // on other hosts are left to the toolkit.
@@ -188,12 +169,11 @@ Qt::FocusReason focusReason(const QWidget& widget, FocusMove how) {
 }
 
 void spendKey(const QKeyEvent& event) {
-    if (!watch.isNull()) watch->spend(event.key());
+    keystrokes().spend(keyOf(event));
 }
 
 void spendHeldKeys(QWidget* beneath) {
-    if (watch.isNull() || !watch->spendHeld() || beneath == nullptr) return;
-    showFocus(*beneath->window());
+    if (keystrokes().spendHeld() && beneath != nullptr) showFocus(*beneath->window());
 }
 
 } // namespace tk::qt
@@ -206,8 +186,7 @@ Application::Application(int& argc, char** argv, std::string_view desktopId) {
     QGuiApplication::setDesktopFileName(qt::toQString(desktopId));
     qt::application = new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(true);
-    qt::watch = new qt::KeyboardWatch(qt::application);
-    qt::application->installEventFilter(qt::watch);
+    qt::application->installEventFilter(new qt::KeyboardWatch(qt::application));
     qt::describeWindowsToScreenReaders();
 }
 

@@ -6,7 +6,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <bitset>
 #include <stdexcept>
 #include <utility>
 
@@ -144,7 +143,7 @@ void FormWindow::showModal() {
         forms::dispatch(message);
     // Leave the quit for the main loop.
     if (message.message == WM_QUIT) PostQuitMessage(static_cast<int>(message.wParam));
-    forms::spendHeldKeys();
+    keystrokes().spendHeld();
     if (*alive) restoreOthers();
 }
 
@@ -248,7 +247,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0) activated();
         return 0;
     case WM_ACTIVATEAPP:
-        if (!wParam) forms::forgetKeys();
+        if (!wParam) keystrokes().forget();
         break;
     case UpdateDefaultLook:
         lookPending_ = false;
@@ -328,33 +327,26 @@ bool contains(HWND window) {
 }
 
 UINT keyBeingPressed = 0; // the key whose press dispatch() hands on, 0 for none
-// Virtual-key codes: the keys down that can act (not the modifiers), and the keys whose rest
-// reaches nothing.
-std::bitset<256> held;
-std::bitset<256> spent;
 
 bool isKey(const MSG& message, bool down) {
     return message.message == (down ? WM_KEYDOWN : WM_KEYUP) ||
            message.message == (down ? WM_SYSKEYDOWN : WM_SYSKEYUP);
 }
 
-bool isModifier(std::size_t key) {
+bool isModifier(WPARAM key) {
     return key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU || key == VK_CAPITAL ||
            key == VK_LWIN || key == VK_RWIN || (key >= VK_LSHIFT && key <= VK_RMENU);
 }
 
-// Every message a loop of the thread takes passes here, the loops of message boxes too.
+// Every message a loop of the thread takes passes here, the loops of message boxes too, so
+// every release is seen; and Wine marks no press as a repeat, so none counts as fresh.
 LRESULT CALLBACK followKeys(int code, WPARAM removed, LPARAM lParam) {
     auto& message = *reinterpret_cast<MSG*>(lParam);
     const bool down = isKey(message, true);
-    if (code == HC_ACTION && removed == PM_REMOVE && (down || isKey(message, false))) {
-        const std::size_t key = message.wParam & 0xFF;
-        held[key] = down && !isModifier(key);
-        if (spent[key]) {
-            spent[key] = down;
-            message.message = WM_NULL;
-        }
-    }
+    if (code == HC_ACTION && removed == PM_REMOVE && (down || isKey(message, false)) &&
+        keystrokes().dropped(static_cast<int>(message.wParam & 0xFF), down, false,
+                             isModifier(message.wParam)))
+        message.message = WM_NULL;
     return CallNextHookEx(nullptr, code, removed, lParam);
 }
 
@@ -417,16 +409,7 @@ void dispatch(MSG& message) {
 }
 
 void spendKeyBeingPressed() {
-    if (keyBeingPressed != 0) spent[keyBeingPressed & 0xFF] = true;
-}
-
-void spendHeldKeys() {
-    spent |= held;
-}
-
-void forgetKeys() {
-    held.reset();
-    spent.reset();
+    if (keyBeingPressed != 0) keystrokes().spend(static_cast<int>(keyBeingPressed & 0xFF));
 }
 
 } // namespace tk::win32::forms

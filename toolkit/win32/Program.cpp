@@ -46,7 +46,7 @@ void showMessageBox(std::string_view text, std::string_view title, MsgIcon icon)
     const std::vector<HWND> others = win32::forms::disableAllExcept(window);
     const UINT type = MB_OK | (icon == MsgIcon::Warning ? MB_ICONWARNING : 0u);
     MessageBoxW(window, win32::widen(text).c_str(), win32::widen(title).c_str(), type);
-    win32::forms::spendHeldKeys();
+    keystrokes().spendHeld();
     win32::forms::enable(others);
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "toolkit/Color.h"
+#include "toolkit/Keystrokes.h"
 #include "toolkit/Layout.h"
 
 #include <string>
@@ -51,14 +52,8 @@ HWND activeForm();
 // Escape, mnemonics) first, then the usual translation and dispatch.
 void dispatch(MSG& message);
 
-// A keystroke that pressed a button, or that was down when a box or a modal window closed,
-// ends there: its auto-repeats and its release reach nothing, in any message loop of the
-// program.
-// A button is being pressed: the key whose press is being dispatched, if any, is spent.
+// A button is being pressed: the key whose press is being dispatched, if any, is spent
+// (Keystrokes.h).
 void spendKeyBeingPressed();
-// A box or a modal window has just closed: the keys held down are spent.
-void spendHeldKeys();
-// Another program has the keyboard: the keys held down are let go there.
-void forgetKeys();
 
 } // namespace tk::win32::forms
