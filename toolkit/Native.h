@@ -94,7 +94,7 @@ public:
     virtual std::unique_ptr<NativeTextBox> createTextBox(int row, TextBox& box) = 0;
     virtual std::unique_ptr<NativeButton> createButton(int row, Button& button) = 0;
     // A picture box, an image or a line: drawn, never changed.
-    virtual std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& spec) = 0;
+    virtual std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& layout) = 0;
     virtual std::unique_ptr<NativeTimer> createTimer(int row, Timer& timer) = 0;
     // The order in which the window system hands out the focus by itself, as rows: to the
     // first control that can take it when the window is activated and no control has it.

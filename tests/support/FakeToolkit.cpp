@@ -71,8 +71,8 @@ std::unique_ptr<NativeButton> FakeWindow::createButton(int row, Button& button) 
     return record(row, button.row(), std::make_unique<FakeButton>(*this, button));
 }
 
-std::unique_ptr<NativeControl> FakeWindow::createStatic(int row, const ControlSpec& spec) {
-    return record(row, spec, std::make_unique<FakeLabel>(*this, nullptr));
+std::unique_ptr<NativeControl> FakeWindow::createStatic(int row, const ControlSpec& layout) {
+    return record(row, layout, std::make_unique<FakeLabel>(*this, nullptr));
 }
 
 std::unique_ptr<NativeTimer> FakeWindow::createTimer(int, Timer&) {
@@ -101,14 +101,15 @@ void FakeWindow::close() {
 
 // A control's container must have been made before it.
 template <class T>
-std::unique_ptr<T> FakeWindow::record(int row, const ControlSpec& spec,
+std::unique_ptr<T> FakeWindow::record(int row, const ControlSpec& layout,
                                       std::unique_ptr<T> control) {
-    const bool holderMade = std::find(names_.begin(), names_.end(), spec.container) != names_.end();
-    const std::string holder = spec.container.empty() ? "the window"
-                               : holderMade           ? std::string(spec.container)
-                                                      : "a box not made yet";
-    made.push_back(std::string(spec.name) + " in " + holder + ", row " + std::to_string(row));
-    names_.emplace_back(spec.name);
+    const bool holderMade =
+        std::find(names_.begin(), names_.end(), layout.container) != names_.end();
+    const std::string holder = layout.container.empty() ? "the window"
+                               : holderMade             ? std::string(layout.container)
+                                                        : "a box not made yet";
+    made.push_back(std::string(layout.name) + " in " + holder + ", row " + std::to_string(row));
+    names_.emplace_back(layout.name);
     return control;
 }
 

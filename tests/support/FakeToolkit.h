@@ -48,7 +48,7 @@ public:
     std::unique_ptr<NativeLabel> createLabel(int row, Label& label) override;
     std::unique_ptr<NativeTextBox> createTextBox(int row, TextBox& box) override;
     std::unique_ptr<NativeButton> createButton(int row, Button& button) override;
-    std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& spec) override;
+    std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& layout) override;
     std::unique_ptr<NativeTimer> createTimer(int row, Timer& timer) override;
     void setTabOrder(std::span<const int>) override {}
 
@@ -76,7 +76,7 @@ public:
 
 private:
     template <class T>
-    std::unique_ptr<T> record(int row, const ControlSpec& spec, std::unique_ptr<T> control);
+    std::unique_ptr<T> record(int row, const ControlSpec& layout, std::unique_ptr<T> control);
 
     Window& window_;
     std::vector<std::string_view> names_;

@@ -136,7 +136,7 @@ public:
         widgets_[row] = made.widget;
         return std::move(made.native);
     }
-    std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& spec) override;
+    std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& layout) override;
     std::unique_ptr<NativeTimer> createTimer(int, Timer& timer) override { return newTimer(timer); }
     void setTabOrder(std::span<const int> rows) override {
         for (std::size_t i = 1; i < rows.size(); ++i)
@@ -202,16 +202,16 @@ QtWindow::QtWindow(const WindowSpec& layout, Window& window)
                                    [this] { window_.showDefaultButton(); });
 }
 
-std::unique_ptr<NativeControl> QtWindow::createStatic(int, const ControlSpec& spec) {
+std::unique_ptr<NativeControl> QtWindow::createStatic(int, const ControlSpec& layout) {
     QWidget* drawn = nullptr;
-    if (spec.kind == Kind::Image) {
-        drawn = newImage(containerOf(spec), spec.picture, scale_);
-        place(*drawn, spec, scale_);
-    } else if (spec.kind == Kind::PictureBox) {
-        auto* frame = new QFrame(containerOf(spec));
-        place(*frame, spec, scale_);
-        if (spec.border) frame->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
-        setBackground(*frame, spec.backColor.value_or(ButtonFace));
+    if (layout.kind == Kind::Image) {
+        drawn = newImage(containerOf(layout), layout.picture, scale_);
+        place(*drawn, layout, scale_);
+    } else if (layout.kind == Kind::PictureBox) {
+        auto* frame = new QFrame(containerOf(layout));
+        place(*frame, layout, scale_);
+        if (layout.border) frame->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+        setBackground(*frame, layout.backColor.value_or(ButtonFace));
         // The controls' positions count from inside the border, and nothing of them is drawn
         // over it. That area carries the picture box's name, as the parent of its controls;
         // the frame around it is unnamed.
@@ -219,17 +219,17 @@ std::unique_ptr<NativeControl> QtWindow::createStatic(int, const ControlSpec& sp
         inside->setObjectName(frame->objectName());
         frame->setObjectName(QString());
         inside->setGeometry(frame->contentsRect());
-        pictureBoxes_[spec.name] = inside;
+        pictureBoxes_[layout.name] = inside;
         drawn = frame;
     } else { // a line, its row holding the two end points
-        drawn = new QWidget(containerOf(spec));
-        place(*drawn, spec, scale_);
+        drawn = new QWidget(containerOf(layout));
+        place(*drawn, layout, scale_);
         drawn->setAttribute(Qt::WA_TransparentForMouseEvents);
         const PixelBounds bounds =
-            lineBounds(scale_.x(spec.left), scale_.y(spec.top), scale_.x(spec.width),
-                       scale_.y(spec.height), spec.lineWidth);
+            lineBounds(scale_.x(layout.left), scale_.y(layout.top), scale_.x(layout.width),
+                       scale_.y(layout.height), layout.lineWidth);
         drawn->setGeometry(bounds.left, bounds.top, bounds.width, bounds.height);
-        setBackground(*drawn, spec.foreColor.value_or(WindowText));
+        setBackground(*drawn, layout.foreColor.value_or(WindowText));
     }
     return newStatic(drawn);
 }

@@ -622,10 +622,10 @@ std::unique_ptr<NativeButton> FormWindow::createButton(int row, tk::Button& butt
     return std::make_unique<win32::Button>(*this, button, row);
 }
 
-std::unique_ptr<NativeControl> FormWindow::createStatic(int row, const ControlSpec& spec) {
-    if (spec.kind == Kind::PictureBox) return std::make_unique<PictureBox>(*this, spec, row);
-    if (spec.kind == Kind::Line) return std::make_unique<Line>(*this, spec, row);
-    return createImage(*this, spec, row);
+std::unique_ptr<NativeControl> FormWindow::createStatic(int row, const ControlSpec& layout) {
+    if (layout.kind == Kind::PictureBox) return std::make_unique<PictureBox>(*this, layout, row);
+    if (layout.kind == Kind::Line) return std::make_unique<Line>(*this, layout, row);
+    return createImage(*this, layout, row);
 }
 
 } // namespace tk::win32

@@ -87,15 +87,15 @@ FormWindow::~FormWindow() {
     *alive_ = false;
 }
 
-HWND FormWindow::parentOf(const ControlSpec& spec) const {
-    const auto box = pictureBoxes_.find(spec.container);
+HWND FormWindow::parentOf(const ControlSpec& layout) const {
+    const auto box = pictureBoxes_.find(layout.container);
     return box != pictureBoxes_.end() ? box->second : hwnd();
 }
 
-void FormWindow::adopt(int row, const ControlSpec& spec, HWND child) {
+void FormWindow::adopt(int row, const ControlSpec& layout, HWND child) {
     children_[row] = child;
-    if (spec.kind == Kind::PictureBox) pictureBoxes_[spec.name] = child;
-    if (spec.toolTip.empty()) return;
+    if (layout.kind == Kind::PictureBox) pictureBoxes_[layout.name] = child;
+    if (layout.toolTip.empty()) return;
     // The tip window belongs to the window and goes with it.
     if (!toolTips_) {
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
@@ -104,7 +104,7 @@ void FormWindow::adopt(int row, const ControlSpec& spec, HWND child) {
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                     hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
     }
-    std::wstring text = widen(spec.toolTip); // copied by the tip window
+    std::wstring text = widen(layout.toolTip); // copied by the tip window
     TTTOOLINFOW tool{};
     // The size that every version of the common controls accepts.
     tool.cbSize = TTTOOLINFOW_V2_SIZE;

@@ -25,7 +25,7 @@ public:
     std::unique_ptr<NativeLabel> createLabel(int row, tk::Label& label) override;
     std::unique_ptr<NativeTextBox> createTextBox(int row, tk::TextBox& box) override;
     std::unique_ptr<NativeButton> createButton(int row, tk::Button& button) override;
-    std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& spec) override;
+    std::unique_ptr<NativeControl> createStatic(int row, const ControlSpec& layout) override;
     std::unique_ptr<NativeTimer> createTimer(int row, tk::Timer& timer) override;
     void setTabOrder(std::span<const int> rows) override;
 
@@ -44,9 +44,9 @@ public:
     // The id of the row's control or timer, clear of IDOK and IDCANCEL.
     static int id(int row) { return 100 + row; }
     // The window that holds the row's control: the picture box the row names, or this one.
-    HWND parentOf(const ControlSpec& spec) const;
+    HWND parentOf(const ControlSpec& layout) const;
     // The row's control has made its native window: kept by its row, with its tool tip.
-    void adopt(int row, const ControlSpec& spec, HWND child);
+    void adopt(int row, const ControlSpec& layout, HWND child);
 
     // Moves the focus to the child at once when the window can be active, else when it next
     // is. A move along the tab order shows where the focus is from then on.
