@@ -10,6 +10,7 @@
 #include "platform/RecordingPlatform.h"
 #include "toolkit/qt/QtDrawing.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,13 +33,23 @@ QString artFile(const char* name) {
 
 // The image of the file (for an icon file: the image of that size), as ARGB.
 QImage art(const char* name, int size = 0) {
-    QImageReader reader(artFile(name));
+    // Read as the program reads its pictures, so that no test brings in plugins it would not.
+    QImageReader reader(artFile(name), QFileInfo(name).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
     do {
         QImage image = reader.read();
         if (image.isNull()) break;
         if (size == 0 || image.width() == size) return image.convertToFormat(QImage::Format_ARGB32);
     } while (reader.jumpToNextImage());
     return {};
+}
+
+// Whether a file whose name holds the text is mapped into this process.
+bool mapped(const std::string& name) {
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);)
+        if (line.find(name) != std::string::npos) return true;
+    return false;
 }
 
 // Equal pictures: the same size, the same transparent pixels, the same colours elsewhere.
@@ -172,6 +184,10 @@ TEST_F(Pictures, TheCountdownWindowCarriesTheProgramIcon) {
     form.Show();
     QWidget* window = topLevel("Form1");
     ASSERT_NE(window, nullptr);
+    // Each file is read by the reader its suffix names: an icon file brings its plugin, and the
+    // PNG files, read by Qt itself, bring none of the others.
+    EXPECT_TRUE(mapped("libqico"));
+    EXPECT_FALSE(mapped("libqjpeg"));
     // The program file's two images, and larger ones for task switchers and screens of more
     // dots per inch.
     const QIcon icon = window->windowIcon();

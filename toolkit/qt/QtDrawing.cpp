@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QLabel>
@@ -126,11 +127,13 @@ int Scale::y(int twips) const {
 
 // Every image of every file, read here rather than by QIcon from the file names: QIcon asks the
 // MIME database for the type of a file, which reads its cache and brings the regular expression
-// library along (600 KB of resident set at every start).
+// library along (600 KB of resident set at every start). Each file is read in the format its
+// suffix names: left to guess, the reader loads every image plugin for a PNG file.
 QIcon picture(std::string_view name) {
     QIcon icon;
     for (const QString& file : pictureFiles(name)) {
-        QImageReader reader(file);
+        QImageReader reader(file, QFileInfo(file).suffix().toLatin1());
+        reader.setAutoDetectImageFormat(false);
         QImage image;
         for (bool ok = reader.read(&image); ok;
              ok = reader.jumpToNextImage() && reader.read(&image))
